@@ -1,0 +1,23 @@
+# GoogleTest for every preset: Debian's prebuilt library natively, its sources when cross-compiling.
+if(CMAKE_CROSSCOMPILING)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(BRL_GTEST_LIBS gtest_main gmock)
+else()
+  find_package(GTest REQUIRED)
+  set(BRL_GTEST_LIBS GTest::gtest_main GTest::gmock)
+endif()
+
+# brl_add_test(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>])
+# One executable is one CTest test: under Wine a process start is the expensive part.
+function(brl_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} ${BRL_GTEST_LIBS})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  if(T_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+endfunction()

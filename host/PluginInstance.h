@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "shell/EffectRecord.h"
+
+class PluginLibrary;
+
+// One request the plug-in sent to the host.
+struct HostRequest {
+    std::int32_t opcode;
+    std::int32_t index;
+    PlxIntPtr value;
+    void* ptr;
+    float opt;
+};
+
+// One plug-in instance created through a library's `main`, driven exactly as a host drives it:
+// every call goes through the record. Requests from the plug-in are recorded and answered
+// from a table the caller sets (request 1, the interface version, answers 2200 unless set).
+class PluginInstance {
+public:
+    explicit PluginInstance(const PluginLibrary& library);
+    ~PluginInstance();
+    PluginInstance(const PluginInstance&) = delete;
+    PluginInstance& operator=(const PluginInstance&) = delete;
+
+    // Answers the host gives to the plug-in's requests; set before `create` to shape `main`.
+    void setAnswer(std::int32_t request, PlxIntPtr answer);
+    // Calls `main`; false when it answers null.
+    bool create();
+    // Sends opcode 1, after which the plug-in has destroyed itself.
+    void close();
+
+    EffectRecord* record() const { return effect; }
+    bool isOpen() const { return effect != nullptr; }
+
+    PlxIntPtr dispatch(std::int32_t opcode, std::int32_t index = 0, PlxIntPtr value = 0,
+                       void* ptr = nullptr, float opt = 0.0f);
+    void setParameter(std::int32_t index, float value);
+    float getParameter(std::int32_t index);
+    void processAdding(float** inputs, float** outputs, std::int32_t frames);
+    void processOverwriting(float** inputs, float** outputs, std::int32_t frames);
+
+    std::vector<HostRequest> requests() const;
+    // The recorded requests with this opcode, in order.
+    std::vector<HostRequest> requestsWith(std::int32_t opcode) const;
+    void clearRequests();
+
+private:
+    static PlxIntPtr callback(EffectRecord* effect, std::int32_t opcode, std::int32_t index,
+                              PlxIntPtr value, void* ptr, float opt);
+    PlxIntPtr answer(std::int32_t opcode, std::int32_t index, PlxIntPtr value, void* ptr, float opt);
+
+    const PluginLibrary& library;
+    EffectRecord* effect = nullptr;
+    mutable std::mutex requestsLock;
+    std::map<std::int32_t, PlxIntPtr> answers;
+    std::vector<HostRequest> recorded;
+};
