@@ -54,7 +54,8 @@ public:
 private:
     static PlxIntPtr callback(EffectRecord* effect, std::int32_t opcode, std::int32_t index,
                               PlxIntPtr value, void* ptr, float opt);
-    PlxIntPtr answer(std::int32_t opcode, std::int32_t index, PlxIntPtr value, void* ptr, float opt);
+    PlxIntPtr answer(std::int32_t opcode, std::int32_t index, PlxIntPtr value, void* ptr,
+                     float opt);
 
     const PluginLibrary& library;
     EffectRecord* effect = nullptr;

@@ -8,8 +8,8 @@
 #if defined(_WIN32)
 extern "C" EffectRecord* pluginMain(HostCallback hostCallback);
 #else
-extern "C" __attribute__((visibility("default"))) EffectRecord* pluginMain(HostCallback hostCallback)
-    __asm__("main");
+extern "C" __attribute__((visibility("default"))) EffectRecord* pluginMain(
+    HostCallback hostCallback) __asm__("main");
 #endif
 
 extern "C" EffectRecord* pluginMain(HostCallback hostCallback) {

@@ -42,35 +42,52 @@ PlxIntPtr EffectBase::dispatch(std::int32_t opcode, std::int32_t index, PlxIntPt
                                float opt) {
     char* text = static_cast<char*>(ptr);
     switch (opcode) {
-    case opOpen: open(); return 0;
-    case opClose: close(); return 0;
-    case opSetProgram:
-        if (value >= 0 && value < programCount) setProgram(static_cast<std::int32_t>(value));
-        return 0;
-    case opGetProgram: return getProgram();
-    // Text opcodes without a buffer have nowhere to write: refused before the operation runs.
-    case opSetProgramName: if (text) setProgramName(text); return 0;
-    case opGetProgramName: if (text) getProgramName(text); return 0;
-    case opGetParameterUnit: if (text) getParameterUnit(index, text); return 0;
-    case opGetParameterText: if (text) getParameterText(index, text); return 0;
-    case opGetParameterName: if (text) getParameterName(index, text); return 0;
-    case opGetLevel: return static_cast<PlxIntPtr>(static_cast<std::int32_t>(getLevel() * 32767.0f));
-    case opSetSampleRate: setSampleRate(opt); return 0;
-    case opSetBlockSize: setBlockSize(static_cast<std::int32_t>(value)); return 0;
-    case opSetActive:
-        if (value == 0) suspend(); else resume();
-        return 0;
-    case opEditorGetRect: return editor ? editor->getRect(static_cast<EditorRect**>(ptr)) : 0;
-    case opEditorOpen: return editor ? editor->open(ptr) : 0;
-    case opEditorClose: if (editor) editor->close(); return 0;
-    case opEditorIdle: if (editor) editor->idle(); return 0;
-    case opIdentify: return kIdentifyAnswer;
-    case opGetStateData:
-        if (!ptr) return 0;
-        return getStateData(static_cast<void**>(ptr), index != 0);
-    case opSetStateData:
-        return setStateData(ptr, static_cast<std::int32_t>(value), index != 0);
-    default: return 0;
+        case opOpen: open(); return 0;
+        case opClose: close(); return 0;
+        case opSetProgram:
+            if (value >= 0 && value < programCount) setProgram(static_cast<std::int32_t>(value));
+            return 0;
+        case opGetProgram: return getProgram();
+        // Text opcodes without a buffer have nowhere to write: refused before the operation runs.
+        case opSetProgramName:
+            if (text) setProgramName(text);
+            return 0;
+        case opGetProgramName:
+            if (text) getProgramName(text);
+            return 0;
+        case opGetParameterUnit:
+            if (text) getParameterUnit(index, text);
+            return 0;
+        case opGetParameterText:
+            if (text) getParameterText(index, text);
+            return 0;
+        case opGetParameterName:
+            if (text) getParameterName(index, text);
+            return 0;
+        case opGetLevel:
+            return static_cast<PlxIntPtr>(static_cast<std::int32_t>(getLevel() * 32767.0f));
+        case opSetSampleRate: setSampleRate(opt); return 0;
+        case opSetBlockSize: setBlockSize(static_cast<std::int32_t>(value)); return 0;
+        case opSetActive:
+            if (value == 0)
+                suspend();
+            else
+                resume();
+            return 0;
+        case opEditorGetRect: return editor ? editor->getRect(static_cast<EditorRect**>(ptr)) : 0;
+        case opEditorOpen: return editor ? editor->open(ptr) : 0;
+        case opEditorClose:
+            if (editor) editor->close();
+            return 0;
+        case opEditorIdle:
+            if (editor) editor->idle();
+            return 0;
+        case opIdentify: return kIdentifyAnswer;
+        case opGetStateData:
+            if (!ptr) return 0;
+            return getStateData(static_cast<void**>(ptr), index != 0);
+        case opSetStateData: return setStateData(ptr, static_cast<std::int32_t>(value), index != 0);
+        default: return 0;
     }
 }
 
@@ -78,11 +95,21 @@ void EffectBase::open() {}
 void EffectBase::close() {}
 std::int32_t EffectBase::getProgram() { return currentProgram; }
 void EffectBase::setProgram(std::int32_t program) { currentProgram = program; }
-void EffectBase::setProgramName(char* name) { if (name) name[0] = '\0'; }
-void EffectBase::getProgramName(char* name) { if (name) name[0] = '\0'; }
-void EffectBase::getParameterUnit(std::int32_t, char* text) { if (text) text[0] = '\0'; }
-void EffectBase::getParameterText(std::int32_t, char* text) { if (text) text[0] = '\0'; }
-void EffectBase::getParameterName(std::int32_t, char* text) { if (text) text[0] = '\0'; }
+void EffectBase::setProgramName(char* name) {
+    if (name) name[0] = '\0';
+}
+void EffectBase::getProgramName(char* name) {
+    if (name) name[0] = '\0';
+}
+void EffectBase::getParameterUnit(std::int32_t, char* text) {
+    if (text) text[0] = '\0';
+}
+void EffectBase::getParameterText(std::int32_t, char* text) {
+    if (text) text[0] = '\0';
+}
+void EffectBase::getParameterName(std::int32_t, char* text) {
+    if (text) text[0] = '\0';
+}
 float EffectBase::getLevel() { return 0.0f; }
 std::int32_t EffectBase::getStateData(void**, bool) { return 0; }
 std::int32_t EffectBase::setStateData(void*, std::int32_t, bool) { return 0; }
@@ -138,7 +165,10 @@ void EffectBase::attachEditor(EditorBase* newEditor) {
 }
 
 void EffectBase::setFlag(std::int32_t bit, bool on) {
-    if (on) record.flags |= bit; else record.flags &= ~bit;
+    if (on)
+        record.flags |= bit;
+    else
+        record.flags &= ~bit;
 }
 
 PlxIntPtr EffectBase::sendHostRequest(std::int32_t opcode, std::int32_t index, PlxIntPtr value,
@@ -169,7 +199,8 @@ void processAdding(EffectRecord* effect, float** inputs, float** outputs, std::i
     if (EffectBase* owner = ownerOf(effect)) owner->process(inputs, outputs, frames);
 }
 
-void processOverwriting(EffectRecord* effect, float** inputs, float** outputs, std::int32_t frames) {
+void processOverwriting(EffectRecord* effect, float** inputs, float** outputs,
+                        std::int32_t frames) {
     if (EffectBase* owner = ownerOf(effect)) owner->processOverwriting(inputs, outputs, frames);
 }
 

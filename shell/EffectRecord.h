@@ -22,10 +22,11 @@ using GetParameterFn = float (*)(EffectRecord* effect, std::int32_t index);
 
 // Four-character constants: first character in the most significant byte.
 constexpr std::int32_t fourCharCode(const char (&text)[5]) {
-    return static_cast<std::int32_t>((static_cast<std::uint32_t>(static_cast<unsigned char>(text[0])) << 24) |
-                                     (static_cast<std::uint32_t>(static_cast<unsigned char>(text[1])) << 16) |
-                                     (static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 8) |
-                                     static_cast<std::uint32_t>(static_cast<unsigned char>(text[3])));
+    return static_cast<std::int32_t>(
+        (static_cast<std::uint32_t>(static_cast<unsigned char>(text[0])) << 24) |
+        (static_cast<std::uint32_t>(static_cast<unsigned char>(text[1])) << 16) |
+        (static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 8) |
+        static_cast<std::uint32_t>(static_cast<unsigned char>(text[3])));
 }
 
 constexpr std::int32_t kEffectMagic = fourCharCode("PlxP");

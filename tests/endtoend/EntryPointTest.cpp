@@ -17,9 +17,7 @@ TEST_F(EntryPointTest, MainRefusesAHostThatAnswersZeroToTheVersionRequest) {
     EXPECT_EQ(asked[0].opcode, hostRequestVersion);
 }
 
-TEST_F(EntryPointTest, MainRefusesANullCallback) {
-    EXPECT_EQ(library.entry()(nullptr), nullptr);
-}
+TEST_F(EntryPointTest, MainRefusesANullCallback) { EXPECT_EQ(library.entry()(nullptr), nullptr); }
 
 TEST_F(EntryPointTest, TheRecordReadsAsThePluginAnnouncesItself) {
     auto instance = createInstance();
