@@ -82,6 +82,71 @@ struct CascadeKernel {
     }
 };
 
+// Two channels as the two lanes of one vector: the same operations in the same order on each
+// lane, so every sample is what the scalar code gives, at half the instructions.
+typedef double Pair __attribute__((vector_size(16)));
+typedef float FloatPair __attribute__((vector_size(8)));
+
+template <int S>
+struct CascadeKernel<S, 2> {
+    static void run(BiquadSection* const* sections, std::int32_t firstChannel,
+                    const float* const* inputs, float* const* outputs, std::int32_t frames) {
+        Pair b0[S], b1[S], b2[S], a1[S], a2[S];
+        Pair x1[S], x2[S], y1[S], y2[S];
+#pragma GCC unroll 8
+        for (int j = 0; j < S; ++j) {
+            const BiquadSection& section = *sections[j];
+            b0[j] = Pair{section.numerator[0], section.numerator[0]};
+            b1[j] = Pair{section.numerator[1], section.numerator[1]};
+            b2[j] = Pair{section.numerator[2], section.numerator[2]};
+            a1[j] = Pair{section.denominator[0], section.denominator[0]};
+            a2[j] = Pair{section.denominator[1], section.denominator[1]};
+            const double* xs = section.inputState + 3 * firstChannel;
+            const double* ys = section.outputState + 2 * firstChannel;
+            x1[j] = Pair{xs[1], xs[3 + 1]};
+            x2[j] = Pair{xs[2], xs[3 + 2]};
+            y1[j] = Pair{ys[0], ys[2 + 0]};
+            y2[j] = Pair{ys[1], ys[2 + 1]};
+        }
+        const float* inLeft = inputs[0];
+        const float* inRight = inputs[1];
+        float* outLeft = outputs[0];
+        float* outRight = outputs[1];
+
+        for (std::int32_t n = 0; n < frames; ++n) {
+            Pair x = __builtin_convertvector((FloatPair{inLeft[n], inRight[n]}), Pair);
+#pragma GCC unroll 8
+            for (int j = 0; j < S; ++j) {
+                // y[n] = b0 x[n] + b1 x[n-1] + b2 x[n-2] - a1 y[n-1] - a2 y[n-2]
+                const Pair y =
+                    b0[j] * x + b1[j] * x1[j] + b2[j] * x2[j] - a1[j] * y1[j] - a2[j] * y2[j];
+                x2[j] = x1[j];
+                x1[j] = x;
+                y2[j] = y1[j];
+                y1[j] = y;
+                x = __builtin_convertvector(__builtin_convertvector(y, FloatPair), Pair);
+            }
+            const FloatPair out = __builtin_convertvector(x, FloatPair);
+            outLeft[n] = out[0];
+            outRight[n] = out[1];
+        }
+
+#pragma GCC unroll 8
+        for (int j = 0; j < S; ++j) {
+            BiquadSection& section = *sections[j];
+            for (int c = 0; c < 2; ++c) {
+                double* xs = section.inputState + 3 * (firstChannel + c);
+                double* ys = section.outputState + 2 * (firstChannel + c);
+                xs[0] = x1[j][c];
+                xs[1] = x1[j][c];
+                xs[2] = x2[j][c];
+                ys[0] = y1[j][c];
+                ys[1] = y2[j][c];
+            }
+        }
+    }
+};
+
 namespace {
 
 constexpr std::int32_t maxFusedSections = 4;

@@ -11,9 +11,20 @@ inline void store(float* out, double sum) {
     }
 }
 
+typedef double Pair __attribute__((vector_size(16)));
+typedef float FloatPair __attribute__((vector_size(8)));
+
+// Two neighbouring samples, widened to double.
+inline Pair pairAt(const float* p) {
+    FloatPair v;
+    __builtin_memcpy(&v, p, sizeof(v));
+    return __builtin_convertvector(v, Pair);
+}
+
 // Folded evaluation of a symmetric kernel h[0..half-1] (h[half-1] the centre) for outputs whose
-// newest input is newest[j]. Four outputs at a time keep four chains of additions in flight;
-// each output still sums its terms in the order centre, m = 0, 1, ... half - 2.
+// newest input is newest[j]. Eight outputs at a time, two to a vector, keep several chains of
+// additions in flight; each output still sums its terms in the order centre, m = 0, 1, ...
+// half - 2, with the same operations as one output at a time.
 template <bool Add>
 void foldChannel(const float* h, std::int32_t half, const float* newest, float* out,
                  std::int32_t frames) {
@@ -21,25 +32,27 @@ void foldChannel(const float* h, std::int32_t half, const float* newest, float* 
     const float* centre = newest - last;
     const float* oldest = newest - 2 * last;
     const double centreTap = h[last];
+    const Pair centrePair = {centreTap, centreTap};
     std::int32_t j = 0;
-    for (; j + 4 <= frames; j += 4) {
-        double s0 = centreTap * centre[j];
-        double s1 = centreTap * centre[j + 1];
-        double s2 = centreTap * centre[j + 2];
-        double s3 = centreTap * centre[j + 3];
+    for (; j + 8 <= frames; j += 8) {
+        Pair s0 = centrePair * pairAt(centre + j);
+        Pair s1 = centrePair * pairAt(centre + j + 2);
+        Pair s2 = centrePair * pairAt(centre + j + 4);
+        Pair s3 = centrePair * pairAt(centre + j + 6);
         const float* n = newest + j;
         const float* o = oldest + j;
         for (std::int32_t m = 0; m < last; ++m) {
-            const double c = h[m];
-            s0 += c * (static_cast<double>(n[-m]) + o[m]);
-            s1 += c * (static_cast<double>(n[1 - m]) + o[1 + m]);
-            s2 += c * (static_cast<double>(n[2 - m]) + o[2 + m]);
-            s3 += c * (static_cast<double>(n[3 - m]) + o[3 + m]);
+            const Pair c = {static_cast<double>(h[m]), static_cast<double>(h[m])};
+            s0 += c * (pairAt(n - m) + pairAt(o + m));
+            s1 += c * (pairAt(n + 2 - m) + pairAt(o + 2 + m));
+            s2 += c * (pairAt(n + 4 - m) + pairAt(o + 4 + m));
+            s3 += c * (pairAt(n + 6 - m) + pairAt(o + 6 + m));
         }
-        store<Add>(out + j, s0);
-        store<Add>(out + j + 1, s1);
-        store<Add>(out + j + 2, s2);
-        store<Add>(out + j + 3, s3);
+        const Pair sums[4] = {s0, s1, s2, s3};
+        for (int k = 0; k < 4; ++k) {
+            store<Add>(out + j + 2 * k, sums[k][0]);
+            store<Add>(out + j + 2 * k + 1, sums[k][1]);
+        }
     }
     for (; j < frames; ++j) {
         double s = centreTap * centre[j];
