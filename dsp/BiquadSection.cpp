@@ -1,5 +1,6 @@
 #include "dsp/BiquadSection.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -149,28 +150,34 @@ struct CascadeKernel<S, 2> {
 
 namespace {
 
-constexpr std::int32_t maxFusedSections = 4;
-
 template <int C>
-void runFused(BiquadSection* const* sections, std::int32_t count, std::int32_t firstChannel,
-              const float* const* inputs, float* const* outputs, std::int32_t frames) {
+void runPass(BiquadSection* const* sections, std::int32_t count, std::int32_t firstChannel,
+             const float* const* inputs, float* const* outputs, std::int32_t frames) {
     switch (count) {
         case 1: CascadeKernel<1, C>::run(sections, firstChannel, inputs, outputs, frames); break;
         case 2: CascadeKernel<2, C>::run(sections, firstChannel, inputs, outputs, frames); break;
         case 3: CascadeKernel<3, C>::run(sections, firstChannel, inputs, outputs, frames); break;
-        case 4: CascadeKernel<4, C>::run(sections, firstChannel, inputs, outputs, frames); break;
         default: break;
     }
 }
 
-// Channels go through in pairs, a last odd one alone.
-void runChannels(BiquadSection* const* sections, std::int32_t count, std::int32_t channels,
+// Passes of up to three sections: the state of more does not fit the registers (four run as
+// two and two). The first pass reads the inputs, the others the outputs in place. Channels go
+// through in pairs, a last odd one alone.
+void runSections(BiquadSection* const* sections, std::int32_t count, std::int32_t channels,
                  const float* const* inputs, float* const* outputs, std::int32_t frames) {
-    std::int32_t c = 0;
-    for (; c + 2 <= channels; c += 2) {
-        runFused<2>(sections, count, c, inputs + c, outputs + c, frames);
+    const float* const* source = inputs;
+    while (count > 0) {
+        const std::int32_t pass = count == 4 ? 2 : std::min<std::int32_t>(count, 3);
+        std::int32_t c = 0;
+        for (; c + 2 <= channels; c += 2) {
+            runPass<2>(sections, pass, c, source + c, outputs + c, frames);
+        }
+        if (c < channels) runPass<1>(sections, pass, c, source + c, outputs + c, frames);
+        source = outputs;
+        sections += pass;
+        count -= pass;
     }
-    if (c < channels) runFused<1>(sections, count, c, inputs + c, outputs + c, frames);
 }
 
 }  // namespace
@@ -225,18 +232,18 @@ void BiquadSection::processCascade(BiquadSection* const* sections, std::int32_t 
         return;
     }
 
-    bool fused = count <= maxFusedSections;
-    for (std::int32_t j = 0; j < count; ++j) fused = fused && !sections[j]->isIdentity;
+    bool hasIdentity = false;
+    for (std::int32_t j = 0; j < count; ++j) hasIdentity = hasIdentity || sections[j]->isIdentity;
 
-    if (fused) {
-        runChannels(sections, count, channels, inputs, outputs, frames);
+    if (!hasIdentity) {
+        runSections(sections, count, channels, inputs, outputs, frames);
     } else {
         for (std::int32_t j = 0; j < count; ++j) {
             const float* const* source = j == 0 ? inputs : outputs;
             if (sections[j]->isIdentity) {
                 sections[j]->processIdentity(source, outputs, frames);
             } else {
-                runChannels(sections + j, 1, channels, source, outputs, frames);
+                runSections(sections + j, 1, channels, source, outputs, frames);
             }
         }
     }

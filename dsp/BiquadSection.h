@@ -28,8 +28,8 @@ public:
     // Runs `count` sections over the same signal, section 0 reading the inputs and each next
     // one reading the previous one's output, and leaves the result in the outputs. Every
     // sample and every state equals what running the sections one after the other over the
-    // whole call gives; the cascade is computed a sample at a time so that the sections'
-    // recursions overlap. All sections must have `channels` channels.
+    // whole call gives; each pass of a few sections is computed a sample at a time so that
+    // their recursions overlap. All sections must have `channels` channels.
     static void processCascade(BiquadSection* const* sections, std::int32_t count,
                                std::int32_t channels, const float* const* inputs,
                                float* const* outputs, std::int32_t frames);

@@ -88,6 +88,39 @@ TEST(BiquadSectionTest, FiltersBitIdenticalToTheDifferenceEquation) {
     EXPECT_EQ(outRight, refRight);
 }
 
+TEST(BiquadSectionTest, ACascadeWithAnIdentityInsideMatchesTheSectionsOneByOne) {
+    const double highA[2] = {-0.4, 0.2};
+    const double highB[3] = {0.4, -0.8, 0.4};
+    BiquadSection first(2), identity(2), last(2);
+    BiquadSection soloFirst(2), soloIdentity(2), soloLast(2);
+    for (BiquadSection* s : {&first, &soloFirst}) {
+        s->setDenominator(lowPassA);
+        s->setNumerator(lowPassB);
+    }
+    for (BiquadSection* s : {&last, &soloLast}) {
+        s->setDenominator(highA);
+        s->setNumerator(highB);
+    }
+    BiquadSection* cascade[] = {&first, &identity, &last};
+    const std::size_t frames = 1000;
+    const std::vector<float> left = reference::noise(frames, 6),
+                             right = reference::noise(frames, 7);
+    std::vector<float> outLeft(frames), outRight(frames), soloLeft(frames), soloRight(frames);
+    std::size_t done = 0;
+    for (std::int32_t piece : reference::pieceSizes(frames, 8)) {
+        const float* in[] = {left.data() + done, right.data() + done};
+        float* out[] = {outLeft.data() + done, outRight.data() + done};
+        float* solo[] = {soloLeft.data() + done, soloRight.data() + done};
+        BiquadSection::processCascade(cascade, 3, 2, in, out, piece);
+        soloFirst.process(in, solo, piece);
+        soloIdentity.process(solo, solo, piece);
+        soloLast.process(solo, solo, piece);
+        done += piece;
+    }
+    EXPECT_EQ(outLeft, soloLeft);
+    EXPECT_EQ(outRight, soloRight);
+}
+
 TEST(BiquadSectionTest, ANonFiniteStateStartsAgainFromRestAtTheEndOfTheCall) {
     BiquadSection section(2);
     section.setDenominator(lowPassA);
