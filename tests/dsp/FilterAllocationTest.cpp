@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <new>
 #include <vector>
 
@@ -12,48 +10,13 @@
 #include "dsp/FirFilter.h"
 #include "dsp/FirHighPass.h"
 #include "dsp/FirKernelBank.h"
-
-// Every allocation of this test program goes through here, so a test can count them or make
-// the n-th one from now fail.
-namespace {
-std::atomic<long> allocationCount{0};
-std::atomic<long> failCountdown{0};
-
-void* allocate(std::size_t size) {
-    if (failCountdown.load() > 0 && failCountdown.fetch_sub(1) == 1) throw std::bad_alloc();
-    ++allocationCount;
-    void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr) throw std::bad_alloc();
-    return p;
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return allocate(size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return allocate(size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "tests/support/AllocationCounter.h"
 
 namespace {
 
 class FilterAllocationTest : public ::testing::Test {
 protected:
-    void TearDown() override { failCountdown = 0; }
+    void TearDown() override { allocation_counter::failNth(0); }
 };
 
 TEST_F(FilterAllocationTest, ProcessingAllocatesNothing) {
@@ -69,7 +32,7 @@ TEST_F(FilterAllocationTest, ProcessingAllocatesNothing) {
     const float* in[] = {left.data(), right.data()};
     float* out[] = {left.data(), right.data()};
 
-    const long before = allocationCount.load();
+    const long before = static_cast<long>(allocation_counter::count());
     for (std::int32_t frames : {1, 7, 512, 2048}) {
         band2HighPass.process(in, out, frames);
         band2LowPass.process(in, out, frames);
@@ -84,26 +47,26 @@ TEST_F(FilterAllocationTest, ProcessingAllocatesNothing) {
         generic.process(in, out, frames);
         generic.processAddAt(in, 0, out, 0, frames);
     }
-    EXPECT_EQ(allocationCount.load(), before);
+    EXPECT_EQ(static_cast<long>(allocation_counter::count()), before);
 }
 
 // Fails each allocation of a construction in turn; every failure must surface as the -1
 // error and leave nothing behind (the sanitizer build checks for leaks).
 template <typename Make>
 void expectEveryFailureRaisesMinusOne(Make make) {
-    const long before = allocationCount.load();
+    const long before = static_cast<long>(allocation_counter::count());
     make();
-    const long needed = allocationCount.load() - before;
+    const long needed = static_cast<long>(allocation_counter::count()) - before;
     ASSERT_GT(needed, 0);
     for (long n = 1; n <= needed; ++n) {
-        failCountdown = n;
+        allocation_counter::failNth(n);
         try {
             make();
             ADD_FAILURE() << "allocation " << n << " failed silently";
         } catch (const AllocationError& error) {
             EXPECT_EQ(error.code(), -1);
         }
-        failCountdown = 0;
+        allocation_counter::failNth(0);
     }
 }
 
