@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "params/ParameterSet.h"
 
@@ -92,6 +94,37 @@ TEST_F(ParameterSetTest, TakeClearsTheFlagAndGetLeavesIt) {
     set.setValue(Level, 3.0f);
     EXPECT_FLOAT_EQ(set.takeNormalized(Level), 23.0f / 26.0f);
     EXPECT_FALSE(set.isChanged(Level));
+    EXPECT_EQ(set.getChangedCount(), 0);
+}
+
+// Lets a writer's call land inside a take, just before it clears the flag: the moment where
+// the audio thread and the user-interface thread can meet.
+class InterleavingSet : public ParameterSet {
+public:
+    using ParameterSet::ParameterSet;
+    void clearChanged(std::int32_t index) override {
+        if (interleave) std::exchange(interleave, nullptr)();
+        ParameterSet::clearChanged(index);
+    }
+    std::function<void()> interleave;
+};
+
+TEST(ParameterSetInterleavingTest, WriteDuringATakeReachesTheNextTake) {
+    InterleavingSet set(2);
+    set.define(0, 1.0f, 0.0f, 10.0f, 0.0f, "", "", 1, 1, 4);
+    set.define(1, 0.0f, 0.0f, 1.0f, 0.0f, "", "", 1, 1, 8);
+
+    set.interleave = [&] { set.setValue(0, 2.0f); };
+    float newest = set.takeValue(0);
+    if (set.isChanged(0)) newest = set.takeValue(0);
+    EXPECT_EQ(newest, 2.0f);
+
+    const std::int32_t two = 2;
+    set.interleave = [&] { set.setData(1, &two, 4, 0); };
+    std::int32_t got = 0;
+    set.takeData(1, &got, 4, 0);
+    if (set.isChanged(1)) set.takeData(1, &got, 4, 0);
+    EXPECT_EQ(got, 2);
     EXPECT_EQ(set.getChangedCount(), 0);
 }
 

@@ -11,56 +11,58 @@ using P = BrillianteerParameters;
 
 class ParameterSetThreadsTest : public ::testing::Test {
 protected:
-    static void waitUntilAtLeast(const std::atomic<int>& counter, int target) {
-        while (counter.load() < target) std::this_thread::yield();
-    }
-
     BrillianteerParameters parameters;
 };
 
-// The writer sets every automatable parameter in bursts while the taker hands changes over
-// as the engine does (isChanged, then takeValue). After each burst the taker drains what is
-// flagged and must hold the burst's last value for every parameter.
+// The writer sets every automatable parameter through bursts of rising values, recording each
+// value after it is set, and waits after each burst until the taker has checked it. The taker
+// hands changes over as the engine does (isChanged, then takeValue). Whenever a parameter is not
+// flagged, the taker must already hold at least the value recorded before it looked, and after
+// each burst it must hold the burst's last value: a value written during a take is flagged again.
 TEST_F(ParameterSetThreadsTest, LastWrittenValueAlwaysReachesTheTaker) {
-    constexpr int bursts = 1500;
+    constexpr int bursts = 500;
     constexpr int writesPerBurst = 40;
-    auto valueOf = [](int burst, int write) {
-        return static_cast<float>(burst * writesPerBurst + write + 1);
-    };
+    std::atomic<int> recorded[P::automatableCount] = {};
     std::atomic<int> burstsWritten{0};
     std::atomic<int> burstsChecked{0};
 
     std::thread writer([&] {
         for (int burst = 0; burst < bursts; ++burst) {
-            for (int write = 0; write < writesPerBurst; ++write) {
+            for (int write = 1; write <= writesPerBurst; ++write) {
                 for (std::int32_t i = 0; i < P::automatableCount; ++i) {
-                    parameters.setValue(i, valueOf(burst, write));
+                    parameters.setValue(i, static_cast<float>(burst * writesPerBurst + write));
+                    recorded[i].store(burst * writesPerBurst + write);
                 }
             }
             burstsWritten.store(burst + 1);
-            waitUntilAtLeast(burstsChecked, burst + 1);
+            while (burstsChecked.load() <= burst) std::this_thread::yield();
         }
     });
 
     float taken[P::automatableCount] = {};
     int lost = 0;
-    auto takeChanged = [&] {
+    auto handOver = [&] {
         for (std::int32_t i = 0; i < P::automatableCount; ++i) {
-            if (parameters.isChanged(i)) taken[i] = parameters.takeValue(i);
+            const int atLeast = recorded[i].load();
+            if (parameters.isChanged(i)) {
+                taken[i] = parameters.takeValue(i);
+            } else if (taken[i] < static_cast<float>(atLeast)) {
+                ++lost;
+            }
         }
     };
     for (int checked = 0; checked < bursts;) {
-        takeChanged();
+        handOver();
         if (burstsWritten.load() > checked) {
-            takeChanged();
-            for (float value : taken) lost += value != valueOf(checked, writesPerBurst - 1);
+            handOver();
+            const float last = static_cast<float>((checked + 1) * writesPerBurst);
+            for (float value : taken) lost += value != last;
             burstsChecked.store(++checked);
         }
     }
     writer.join();
 
     EXPECT_EQ(lost, 0);
-    for (std::int32_t i = 0; i < P::automatableCount; ++i) EXPECT_FALSE(parameters.isChanged(i));
     for (std::int32_t i = P::automatableCount; i < P::Count; ++i) parameters.takeValue(i);
     EXPECT_EQ(parameters.getChangedCount(), 0);
 }
