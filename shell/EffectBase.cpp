@@ -101,7 +101,7 @@ PlxIntPtr EffectBase::dispatch(std::int32_t opcode, std::int32_t index, PlxIntPt
             return getStateData(static_cast<void**>(ptr), index != 0);
         // A chunk without data or bytes cannot be loaded; refused before it reaches the bank.
         case opSetStateData:
-            if (!ptr || value <= 0 || static_cast<std::int64_t>(value) > INT32_MAX) return 0;
+            if (!ptr || value <= 0 || value != static_cast<std::int32_t>(value)) return 0;
             return setStateData(ptr, static_cast<std::int32_t>(value), index != 0);
         default: return 0;
     }
