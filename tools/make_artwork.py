@@ -284,7 +284,7 @@ def fader_track(arr, rect):
     recess(arr, slot, 2, fill=(8, 8, 10), edge=0.0)
     # Scale ticks on both sides, at every tenth of the travel; longer at the ends and middle.
     for i in range(11):
-        y = int(round(top + HANDLE_H / 2.0 + (bottom - top - HANDLE_H) * i / 10.0)) - 1
+        y = top + HANDLE_H // 2 + int(round((bottom - top - HANDLE_H) * i / 10.0))
         long_tick = i in (0, 5, 10)
         length = 4 if long_tick else 2
         color = LABEL if long_tick else LABEL_DIM
@@ -370,17 +370,16 @@ def make_background():
         well(arr, rect)
 
     # Frequency and Density: step switch, caption, readout.
-    recess(arr, (102, 13, 222, 80), 4, depth=0.22)
+    recess(arr, (102, 13, 227, 80), 4, depth=0.22)
     for switch, readout, name in ((FREQUENCY_SWITCH, FREQUENCY_READOUT, "Frequency"),
                                   (DENSITY_SWITCH, DENSITY_READOUT, "Density")):
         well(arr, switch)
         cx = (readout[0] + readout[2] + 1) / 2.0
         label(arr, name, caption, cx, 51.5)
         well(arr, (readout[0], readout[1], readout[2] + 1, readout[3] + 1))
-    label(arr, "Hz", font(BOLD, 7), FREQUENCY_READOUT[2] + 1, 76.5, color=LABEL_DIM, anchor="rm",
-          shadow=0.3)
-    label(arr, "dB", font(BOLD, 7), DENSITY_READOUT[2] + 1, 76.5, color=LABEL_DIM, anchor="rm",
-          shadow=0.3)
+    for readout, unit in ((FREQUENCY_READOUT, "Hz"), (DENSITY_READOUT, "dB")):
+        label(arr, unit, font(BOLD, 7), readout[2] + 4, (readout[1] + readout[3]) / 2.0 + 0.5,
+              color=LABEL_DIM, anchor="lm", shadow=0.3)
 
     # Faders with their number fields and names.
     recess(arr, (14, 88, 222, 237), 5, depth=0.22)
@@ -390,7 +389,7 @@ def make_background():
         label(arr, name, caption, (number[0] + number[2] + 1) / 2.0, 225.5)
 
     # Output: clip lamp and meters with their scale.
-    recess(arr, (228, 13, 322, 237), 5, depth=0.22)
+    recess(arr, (230, 13, 322, 237), 5, depth=0.22)
     label(arr, "Output", caption, 275, 24.5)
     shade(arr, np.pad(np.ones((1, 76)), ((30, HEIGHT - 31), (237, WIDTH - 313))), -0.35)
     shade(arr, np.pad(np.ones((1, 76)), ((31, HEIGHT - 32), (237, WIDTH - 313))), 0.10)
@@ -440,7 +439,8 @@ def make_about():
           color=LABEL_DIM)
     # The version line is written at VERSION_LINE by the editor: keep it dark and plain.
     line = VERSION_LINE
-    recess(arr, (line[0] - 6, line[1] - 3, 274, line[3] + 3), 3, fill=(14, 15, 18), edge=0.0)
+    recess(arr, (line[0] - 6, line[1] - 3, WIDTH - line[0] + 6, line[3] + 3), 3,
+           fill=(14, 15, 18), edge=0.0)
     label(arr, "\u00a9 2026 Quillmere. All rights reserved.", font(REGULAR, 9), WIDTH / 2.0, 232,
           color=LABEL_DIM, shadow=0.3)
     return to_image(arr)
@@ -539,27 +539,30 @@ def make_clip_lamp():
 
 
 def make_handle():
-    """A fader cap; pure white marks where the track shows through."""
+    """A fader cap with an amber index line across its middle row; pure white marks where the
+    track shows through (the rounded corners)."""
     w, h = HANDLE_W, HANDLE_H
-    arr = np.zeros((h, w, 3)) + 255.0
-    body = rounded_mask(w, h, (0, 0, w, h), 2.5)
+    body = rounded_mask(w, h, (0, 0, w, h), 3) >= 0.5
+    inner = body & shifted(body.astype(float), 1, 0).astype(bool) & \
+        shifted(body.astype(float), -1, 0).astype(bool) & \
+        shifted(body.astype(float), 0, 1).astype(bool) & \
+        shifted(body.astype(float), 0, -1).astype(bool)
     ys = np.arange(h, dtype=np.float64)[:, None]
     t = ys / (h - 1)
-    face = np.array([206.0, 209.0, 216.0]) * (1 - t[:, :, None]) + np.array([92.0, 95.0, 104.0]) * t[:, :, None]
+    face = np.array([178.0, 182.0, 190.0]) * (1 - t[:, :, None]) + \
+        np.array([84.0, 87.0, 96.0]) * t[:, :, None]
     face = np.broadcast_to(face, (h, w, 3)).copy()
-    # Grip lines above and below the index line.
-    for row in (3, 5, 9, 11):
-        face[row, 2:w - 2] *= 0.72
-        face[row + 1, 2:w - 2] = np.minimum(face[row + 1, 2:w - 2] * 1.08, 246)
-    face[7, 1:w - 1] = np.array([255.0, 176.0, 56.0])
-    face[6, 1:w - 1] *= 0.7
-    face[8, 1:w - 1] *= 0.6
-    solid = body >= 0.5
-    arr[solid] = face[solid]
-    edge = (body > 0.05) & ~solid
-    arr[edge] = np.array([40.0, 41.0, 45.0])
-    arr = np.minimum(arr, np.where(solid[:, :, None] | edge[:, :, None], 250.0, 255.0))
-    return to_image(arr)
+    # Grip ridges above and below the index line.
+    for row in (2, 4, 10, 12):
+        face[row, 2:w - 2] *= 0.70
+        face[row + 1, 2:w - 2] = np.minimum(face[row + 1, 2:w - 2] * 1.10 + 6, 244)
+    face[6, 1:w - 1] *= 0.55
+    face[7, 1:w - 1] = np.array(ACCENT, dtype=np.float64)
+    face[8, 1:w - 1] *= 0.55
+    arr = np.zeros((h, w, 3)) + 255.0
+    arr[body] = np.array([26.0, 27.0, 30.0])
+    arr[inner] = face[inner]
+    return to_image(np.minimum(arr, np.where(body[:, :, None], 250.0, 255.0)))
 
 
 def main():

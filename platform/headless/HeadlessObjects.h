@@ -6,6 +6,7 @@
 #include "platform/Picture.h"
 #include "platform/Surface.h"
 #include "platform/Window.h"
+#include "platform/headless/HeadlessScript.h"
 
 // The objects behind the headless back end's handles, shared by its source files.
 namespace platform {
@@ -91,8 +92,6 @@ void countCreated();
 void countDeleted();
 // The screen in pixels, and the picture behind its surface.
 Picture* screenPicture();
-// The colour a window's class paints behind everything else.
-constexpr NativeColor buttonFaceColor = makeNativeColor(240, 240, 240);
 
 // Releases the keys and buttons and forgets scheduled actions.
 void resetInputState();

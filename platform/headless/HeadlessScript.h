@@ -14,6 +14,8 @@ namespace platform::headless {
 
 constexpr int screenWidth = 1280;
 constexpr int screenHeight = 1024;
+// The colour a window of a registered class shows before its owner draws.
+constexpr NativeColor buttonFaceColor = makeNativeColor(240, 240, 240);
 
 // The clock. sleepMilliseconds advances it instead of waiting.
 void setTime(std::uint32_t now);
