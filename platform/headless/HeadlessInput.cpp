@@ -2,6 +2,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/headless/HeadlessObjects.h"
 #include "platform/headless/HeadlessScript.h"
 
 namespace platform {
@@ -10,28 +11,9 @@ namespace headless {
 
 namespace {
 
-struct ScheduledAction {
-    std::uint32_t atTime;
-    std::function<void()> action;
-};
-
-struct InputState {
-    // An arbitrary start, far from zero so that code that subtracts times is exercised.
-    std::uint32_t now = 1000000;
-    int mouseX = 0;
-    int mouseY = 0;
-    bool keys[6] = {};
-    std::vector<ScheduledAction> scheduled;
-};
-
-InputState& state() {
-    static InputState instance;
-    return instance;
-}
-
 // Runs every action that has come due, in time order; an action may schedule more.
 void runDueActions() {
-    InputState& s = state();
+    World& s = world();
     for (;;) {
         auto due = std::min_element(
             s.scheduled.begin(), s.scheduled.end(),
@@ -46,13 +28,13 @@ void runDueActions() {
 }  // namespace
 
 void setTime(std::uint32_t now) {
-    state().now = now;
+    world().now = now;
     runDueActions();
 }
 
 void advanceTime(std::uint32_t milliseconds) {
     // Step through the interval so that actions see the time they were scheduled for.
-    InputState& s = state();
+    World& s = world();
     const std::uint32_t end = s.now + milliseconds;
     for (;;) {
         std::uint32_t next = end;
@@ -68,33 +50,33 @@ void advanceTime(std::uint32_t milliseconds) {
 }
 
 void schedule(std::uint32_t atTime, std::function<void()> action) {
-    state().scheduled.push_back({atTime, std::move(action)});
+    world().scheduled.push_back({atTime, std::move(action)});
     runDueActions();
 }
 
 void setMousePosition(int x, int y) {
-    state().mouseX = x;
-    state().mouseY = y;
+    world().mouseX = x;
+    world().mouseY = y;
 }
 
-void setKeyDown(Key key, bool down) { state().keys[static_cast<int>(key)] = down; }
+void setKeyDown(Key key, bool down) { world().keys[static_cast<int>(key)] = down; }
 
 void resetInputState() {
-    InputState& s = state();
+    World& s = world();
     std::fill(std::begin(s.keys), std::end(s.keys), false);
     s.scheduled.clear();
 }
 
 }  // namespace headless
 
-bool isKeyDown(Key key) { return headless::state().keys[static_cast<int>(key)]; }
+bool isKeyDown(Key key) { return headless::world().keys[static_cast<int>(key)]; }
 
 void mousePosition(int& x, int& y) {
-    x = headless::state().mouseX;
-    y = headless::state().mouseY;
+    x = headless::world().mouseX;
+    y = headless::world().mouseY;
 }
 
-std::uint32_t tickCount() { return headless::state().now; }
+std::uint32_t tickCount() { return headless::world().now; }
 
 void sleepMilliseconds(std::uint32_t milliseconds) { headless::advanceTime(milliseconds); }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,7 +40,8 @@ struct Brush {
 
 namespace headless {
 struct FontRaster;
-}
+struct World;
+}  // namespace headless
 
 struct Font {
     FontDescription description;
@@ -60,6 +64,7 @@ struct Surface {
 };
 
 struct Window {
+    headless::World* world = nullptr;
     Window* parent = nullptr;
     std::vector<Window*> children;
     std::string className;
@@ -78,6 +83,34 @@ struct Window {
 };
 
 namespace headless {
+
+struct ScheduledAction {
+    std::uint32_t atTime;
+    std::function<void()> action;
+};
+
+// Everything a window system shares between the programs and modules of a process: the clock,
+// the mouse and keyboard, window classes, the paint queue, the focus and the cursor. Each binary
+// that links this back end starts with a world of its own and joins the world of any window it
+// is handed from another binary (a host's window given to a plug-in's editor), so that a host
+// and the plug-in it loaded script, dispatch and draw in one window system.
+struct World {
+    // An arbitrary start, far from zero so that code that subtracts times is exercised.
+    std::uint32_t now = 1000000;
+    int mouseX = 0;
+    int mouseY = 0;
+    bool keys[6] = {};
+    std::vector<ScheduledAction> scheduled;
+    std::set<std::string> classes;
+    std::vector<Window*> paintQueue;
+    Window* focus = nullptr;
+    Cursor* cursor = nullptr;
+};
+
+// The world this binary's calls act on.
+World& world();
+// Makes the world that window lives in this binary's world, taking its classes along.
+void joinWorldOf(Window* window);
 
 // The objects every new surface starts with.
 Pen* stockBlackPen();

@@ -19,25 +19,21 @@ namespace headless {
 
 namespace {
 
-struct WindowSystem {
-    std::set<std::string> classes;
-    std::vector<Window*> paintQueue;
-    Window* focus = nullptr;
-    Cursor* cursor = nullptr;
-};
+World* current = nullptr;
 
-WindowSystem& system() {
-    static WindowSystem instance;
+World& ownWorld() {
+    static World instance;
     return instance;
 }
 
 void queuePaint(Window* window) {
-    std::vector<Window*>& queue = system().paintQueue;
+    std::vector<Window*>& queue = window->world->paintQueue;
     if (std::find(queue.begin(), queue.end(), window) == queue.end()) queue.push_back(window);
 }
 
 Window* newWindow(Window* parent, int x, int y, int width, int height) {
     Window* window = new Window;
+    window->world = &world();
     window->parent = parent;
     window->x = x;
     window->y = y;
@@ -63,8 +59,8 @@ void screenOrigin(Window* window, int& x, int& y) {
 }
 
 void loseFocus(Window* window) {
-    if (system().focus != window) return;
-    system().focus = nullptr;
+    if (world().focus != window) return;
+    world().focus = nullptr;
     if (window->editField && window->editListener) window->editListener->editFieldFinished(window);
 }
 
@@ -88,24 +84,33 @@ void paintEditField(Window* field, Surface* surface) {
 
 }  // namespace
 
-Window* focusWindow() { return system().focus; }
+World& world() { return current ? *current : ownWorld(); }
+
+void joinWorldOf(Window* window) {
+    if (!window || !window->world || window->world == &world()) return;
+    World& previous = world();
+    window->world->classes.insert(previous.classes.begin(), previous.classes.end());
+    current = window->world;
+}
+
+Window* focusWindow() { return world().focus; }
 
 void setFocus(Window* window) {
-    Window* previous = system().focus;
+    Window* previous = world().focus;
     if (previous == window) return;
     if (previous) loseFocus(previous);
-    system().focus = window;
+    world().focus = window;
 }
 
 void typeText(const char* text) {
-    Window* focus = system().focus;
+    Window* focus = world().focus;
     if (!focus || !focus->editField || !text) return;
     focus->text = text;
     queuePaint(focus);
 }
 
 void pressEnter() {
-    Window* focus = system().focus;
+    Window* focus = world().focus;
     if (focus && focus->editField && focus->editListener) {
         focus->editListener->editFieldFinished(focus);
     }
@@ -122,25 +127,27 @@ void pressMouse(Window* window, int x, int y, Key button) {
 
 void resetInput() {
     resetInputState();
-    system().focus = nullptr;
+    world().focus = nullptr;
 }
 
-int pendingPaintCount() { return static_cast<int>(system().paintQueue.size()); }
+int pendingPaintCount() { return static_cast<int>(world().paintQueue.size()); }
 
 }  // namespace headless
 
 bool registerWindowClass(const char* className) {
     if (!className) return false;
-    return headless::system().classes.insert(className).second;
+    return headless::world().classes.insert(className).second;
 }
 
 void unregisterWindowClass(const char* className) {
-    if (className) headless::system().classes.erase(className);
+    if (className) headless::world().classes.erase(className);
 }
 
 Window* createChildWindow(Window* parent, const char* className, const char* title, int x, int y,
                           int width, int height, WindowListener* listener) {
-    if (!parent || !className || !headless::system().classes.count(className)) return nullptr;
+    if (!parent || !className) return nullptr;
+    headless::joinWorldOf(parent);
+    if (!headless::world().classes.count(className)) return nullptr;
     Window* window = headless::newWindow(parent, x, y, width, height);
     window->className = className;
     window->text = title ? title : "";
@@ -156,7 +163,7 @@ Window* createTopLevelWindow(const char* title, int x, int y, int width, int hei
 
 void destroyWindow(Window* window) {
     if (!window) return;
-    headless::WindowSystem& system = headless::system();
+    headless::World& system = *window->world;
     for (Window* w = system.focus; w; w = w->parent) {
         if (w == window) {
             headless::loseFocus(system.focus);
@@ -170,7 +177,7 @@ void destroyWindow(Window* window) {
         std::vector<Window*>& siblings = window->parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), window), siblings.end());
     }
-    std::vector<Window*>& queue = system.paintQueue;
+    std::vector<Window*>& queue = window->world->paintQueue;
     queue.erase(std::remove(queue.begin(), queue.end(), window), queue.end());
     delete window;
 }
@@ -211,7 +218,7 @@ void invalidateWindow(Window* window) {
 }
 
 bool dispatchPaintMessage() {
-    std::vector<Window*>& queue = headless::system().paintQueue;
+    std::vector<Window*>& queue = headless::world().paintQueue;
     if (queue.empty()) return false;
     Window* window = queue.front();
     queue.erase(queue.begin());
@@ -248,20 +255,21 @@ Cursor* systemCursor(CursorShape shape) {
 }
 
 Cursor* currentCursor() {
-    Cursor*& cursor = headless::system().cursor;
+    Cursor*& cursor = headless::world().cursor;
     if (!cursor) cursor = systemCursor(CursorShape::arrow);
     return cursor;
 }
 
 Cursor* setCursor(Cursor* cursor) {
     Cursor* previous = currentCursor();
-    headless::system().cursor = cursor;
+    headless::world().cursor = cursor;
     return previous;
 }
 
 Window* createEditField(Window* parent, const PixelRect& area, const char* text, TextAlign align,
                         Font* font, EditFieldListener* listener) {
     if (!parent) return nullptr;
+    headless::joinWorldOf(parent);
     Window* field = headless::newWindow(parent, area.left, area.top, area.right - area.left,
                                         area.bottom - area.top);
     field->className = "EDIT";

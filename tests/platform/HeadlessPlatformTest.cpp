@@ -9,6 +9,7 @@
 #include "gui/DrawContext.h"
 #include "gui/Fonts.h"
 #include "gui/OffscreenContext.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/Input.h"
 #include "platform/Window.h"
 #include "platform/headless/HeadlessScript.h"
@@ -291,6 +292,43 @@ TEST_F(HeadlessPlatformTest, AnySurfaceCanBeWrittenAsAPng) {
     EXPECT_EQ(rgb[inside + 2], 3);
     std::remove(path.c_str());
     EXPECT_FALSE(headless::writePng(offscreen.getSurface(), "/no/such/directory/x.png"));
+}
+
+}  // namespace
+
+namespace {
+
+struct Report {
+    int paints;
+    int clicks;
+    bool buttonDown;
+    unsigned tick;
+};
+
+TEST(HeadlessWorldTest, AModuleWithItsOwnCopyOfTheLayerJoinsTheWindowSystemOfItsHost) {
+    platform::DynamicLibrary module;
+    std::string error;
+    ASSERT_TRUE(module.load(BRL_SECOND_BINARY_PATH, error)) << error;
+    using Open = platform::Window* (*)(platform::Window*, Report*);
+    Open open = reinterpret_cast<Open>(module.symbol("openChild"));
+    ASSERT_NE(open, nullptr);
+
+    headless::resetInput();
+    platform::Window* host = platform::createTopLevelWindow("host", 0, 0, 100, 100);
+    platform::dispatchPendingMessages();
+    Report report{};
+    platform::Window* child = open(host, &report);
+    ASSERT_NE(child, nullptr);
+    platform::dispatchPendingMessages();
+    EXPECT_EQ(report.paints, 1);
+
+    headless::setTime(5000);
+    headless::pressMouse(child, 3, 4);
+    EXPECT_EQ(report.clicks, 1);
+    EXPECT_TRUE(report.buttonDown);
+    EXPECT_EQ(report.tick, 5000u);
+    headless::resetInput();
+    platform::destroyWindow(host);
 }
 
 }  // namespace
