@@ -181,18 +181,20 @@ TEST_F(HeadlessPlatformTest, DestroyingAFocusedEditFieldReportsTheLostFocusFirst
 
 TEST_F(HeadlessPlatformTest, TheMouseButtonsAndModifiersReadAsBitsAtTheMomentOfAsking) {
     platform::Surface* surface = platform::acquireWindowSurface(frame);
-    DrawContext context(nullptr, surface, frame);
-    EXPECT_EQ(context.getMouseButtons(), 0);
-    headless::setKeyDown(platform::Key::rightButton, true);
-    headless::setKeyDown(platform::Key::shift, true);
-    EXPECT_EQ(context.getMouseButtons(), 12);
-    headless::setKeyDown(platform::Key::leftButton, true);
-    headless::setKeyDown(platform::Key::middleButton, true);
-    headless::setKeyDown(platform::Key::control, true);
-    headless::setKeyDown(platform::Key::alt, true);
-    EXPECT_EQ(context.getMouseButtons(), 63);
-    headless::resetInput();
-    EXPECT_EQ(context.getMouseButtons(), 0);
+    {
+        DrawContext context(nullptr, surface, frame);
+        EXPECT_EQ(context.getMouseButtons(), 0);
+        headless::setKeyDown(platform::Key::rightButton, true);
+        headless::setKeyDown(platform::Key::shift, true);
+        EXPECT_EQ(context.getMouseButtons(), 12);
+        headless::setKeyDown(platform::Key::leftButton, true);
+        headless::setKeyDown(platform::Key::middleButton, true);
+        headless::setKeyDown(platform::Key::control, true);
+        headless::setKeyDown(platform::Key::alt, true);
+        EXPECT_EQ(context.getMouseButtons(), 63);
+        headless::resetInput();
+        EXPECT_EQ(context.getMouseButtons(), 0);
+    }
     platform::releaseWindowSurface(frame, surface);
 }
 
@@ -209,10 +211,12 @@ TEST_F(HeadlessPlatformTest, TheMousePositionIsMeasuredFromWhereTheWindowWasAtCr
         context.getMousePosition(where);
         EXPECT_EQ(where, (Point{5, 20}));
     }
-    DrawContext fresh(nullptr, surface, frame);
-    Point where;
-    fresh.getMousePosition(where);
-    EXPECT_EQ(where, (Point{105, 70}));
+    {
+        DrawContext fresh(nullptr, surface, frame);
+        Point where;
+        fresh.getMousePosition(where);
+        EXPECT_EQ(where, (Point{105, 70}));
+    }
     platform::releaseWindowSurface(frame, surface);
 }
 
