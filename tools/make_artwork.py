@@ -365,7 +365,7 @@ def make_background():
           anchor="lm", spacing=0.35, shadow=0.3)
 
     # Solo and Kick.
-    recess(arr, (12, 51, 100, 84), 4, depth=0.22)
+    recess(arr, (8, 51, 101, 84), 4, depth=0.22)
     for rect in (SOLO, KICK):
         well(arr, rect)
 
@@ -382,7 +382,7 @@ def make_background():
               color=LABEL_DIM, anchor="lm", shadow=0.3)
 
     # Faders with their number fields and names.
-    recess(arr, (14, 88, 222, 237), 5, depth=0.22)
+    recess(arr, (8, 88, 227, 237), 5, depth=0.22)
     for rect, number, name in zip(FADERS, NUMBERS, FADER_NAMES):
         fader_track(arr, rect)
         well(arr, (number[0], number[1], number[2] + 1, number[3] + 1))
