@@ -17,8 +17,6 @@ public:
 
     void split(const float* const* inputs, float* const* outputs, std::int32_t frames);
 
-    std::int32_t getMaxBlockSize() const { return maxBlockSize; }
-
 protected:
     virtual void processPiece(const float* const* inputs, float* const* outputs,
                               std::int32_t frames) = 0;
