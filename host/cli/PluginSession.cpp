@@ -160,11 +160,13 @@ std::int32_t PluginSession::findParameter(const std::string& name) {
     if (std::optional<std::int32_t> index = parameterNamed(name)) return *index;
     std::string names;
     for (std::int32_t i = 0; i < parameterCount(); ++i) {
-        names += (i ? ", " : "") + parameterName(i);
+        const std::string candidate = parameterName(i);
+        if (!candidate.empty()) names += (names.empty() ? "" : ", ") + candidate;
     }
     if (names.empty()) {
-        throw CommandError(kExitSetting,
-                           "unknown parameter '" + name + "': the plug-in has no parameters");
+        throw CommandError(kExitSetting, "unknown parameter '" + name +
+                                             "': the plug-in names none of its " +
+                                             std::to_string(parameterCount()) + " parameters");
     }
     throw CommandError(kExitSetting, "unknown parameter '" + name + "'; valid names: " + names);
 }

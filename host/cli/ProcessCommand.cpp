@@ -31,6 +31,14 @@ double bandLevel(const std::vector<float>& channel, double sampleRate) {
     return PluginAnalyzer::bandLevelDbfs(channel, sampleRate, kStatsLowHz);
 }
 
+// A level for the report; the analyser's floor of -300 dBFS stands for digital silence.
+std::string level(double dbfs) {
+    if (dbfs <= -299.0) return "silent";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f dBFS", dbfs);
+    return text;
+}
+
 double peakOf(const AudioBuffer& audio) {
     double peak = -300.0;
     for (const auto& channel : audio.channels)
@@ -111,11 +119,26 @@ void ProcessCommand::run() {
     if (stats) {
         const double inputBand = meanLevel(input, bandLevel, input.sampleRate);
         const double outputBand = meanLevel(output, bandLevel, input.sampleRate);
-        std::printf("latency       %d samples at %g Hz (%s)\n", latency, input.sampleRate,
+        std::printf("latency             %d samples at %g Hz (%s)\n", latency, input.sampleRate,
                     compensateLatency ? "compensated" : "not compensated");
-        std::printf("peak          input %.1f dBFS, output %.1f dBFS\n", peakOf(input),
-                    peakOf(output));
-        std::printf("above 10 kHz  input %.1f dBFS, output %.1f dBFS (%+.1f dB)\n", inputBand,
-                    outputBand, outputBand - inputBand);
+        std::printf("peak                input %s, output %s\n", level(peakOf(input)).c_str(),
+                    level(peakOf(output)).c_str());
+        std::printf("above 10 kHz        input %s, output %s", level(inputBand).c_str(),
+                    level(outputBand).c_str());
+        if (inputBand > -299.0 && outputBand > -299.0) {
+            std::printf(" (%+.1f dB)", outputBand - inputBand);
+        }
+        std::printf("\n");
+        if (compensateLatency) {
+            // Output and input line up, so their difference is what the plug-in added.
+            AudioBuffer added = output;
+            for (int c = 0; c < added.channelCount(); ++c) {
+                for (std::size_t i = 0; i < added.channels[c].size(); ++i) {
+                    added.channels[c][i] -= input.channels[c][i];
+                }
+            }
+            std::printf("added above 10 kHz  %s\n",
+                        level(meanLevel(added, bandLevel, input.sampleRate)).c_str());
+        }
     }
 }

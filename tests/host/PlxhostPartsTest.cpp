@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "host/cli/BankLayout.h"
+#include "host/cli/CommandError.h"
+#include "host/cli/JsonWriter.h"
+#include "host/cli/PluginSession.h"
+
+namespace {
+
+void putBigEndian(std::vector<unsigned char>& bytes, std::size_t offset, float value) {
+    std::uint32_t word;
+    std::memcpy(&word, &value, 4);
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<unsigned char>(word >> (24 - 8 * i));
+}
+
+// A bank as the exciter writes it right after startup, every program at the defaults.
+std::vector<unsigned char> defaultBank() {
+    const float defaults[10] = {20.0f / 26.0f, 0.5f, 0.5f,        0.5f, 0.5f,
+                                0.0f,          0.0f, 1.0f / 3.0f, 0.5f, 0.0f};
+    std::vector<unsigned char> bank(BankLayout::kBankSize, 0);
+    for (std::size_t p = 0; p < BankLayout::kProgramCount; ++p) {
+        const std::size_t start = p * BankLayout::kProgramSize;
+        for (int i = 0; i < 10; ++i) putBigEndian(bank, start + 4 * i, defaults[i]);
+        putBigEndian(bank, start + 40, -80.0f);
+        putBigEndian(bank, start + 44, -80.0f);
+        const std::string name = "Init " + std::to_string(p + 1);
+        std::memcpy(&bank[start + BankLayout::kNameOffset], name.c_str(), name.size() + 1);
+    }
+    return bank;
+}
+
+class BankLayoutTest : public ::testing::Test {};
+
+TEST_F(BankLayoutTest, ADefaultBankReadsAsTheDefaultPlainValues) {
+    const auto programs = BankLayout::decode(defaultBank(), "bank");
+    ASSERT_EQ(programs.size(), 10u);
+    EXPECT_EQ(programs[0].name, "Init 1");
+    EXPECT_EQ(programs[9].name, "Init 10");
+    const double expected[12] = {0.0, 50.0,   50.0, 50.0, 50.0,  0.0,
+                                 0.0, 3000.0, 3.0,  0.0,  -80.0, -80.0};
+    for (int c = 0; c < 12; ++c) EXPECT_EQ(programs[4].values[c], expected[c]) << "column " << c;
+}
+
+TEST_F(BankLayoutTest, SteppedValuesRoundAsThePluginRoundsThem) {
+    const auto& columns = BankLayout::columns();
+    EXPECT_EQ(BankLayout::plainValue(columns[7], 0.08), 1000.0);
+    EXPECT_EQ(BankLayout::plainValue(columns[7], 1.0), 7000.0);
+    EXPECT_EQ(BankLayout::plainValue(columns[8], 0.05), 0.0);
+    EXPECT_EQ(BankLayout::plainValue(columns[5], 0.49), 0.0);
+    EXPECT_EQ(BankLayout::plainValue(columns[5], 0.5), 1.0);
+    EXPECT_NEAR(BankLayout::plainValue(columns[0], 17.0 / 26.0), -3.0, 1e-6);
+}
+
+TEST_F(BankLayoutTest, OneProgramsValuesLandInItsRowOnly) {
+    std::vector<unsigned char> bank = defaultBank();
+    putBigEndian(bank, 3 * BankLayout::kProgramSize + 28, 1.0f);
+    const auto programs = BankLayout::decode(bank, "bank");
+    EXPECT_EQ(programs[3].values[7], 7000.0);
+    EXPECT_EQ(programs[2].values[7], 3000.0);
+    EXPECT_EQ(programs[4].values[7], 3000.0);
+}
+
+TEST_F(BankLayoutTest, AnUnterminatedOrUnprintableNameIsCutAndMasked) {
+    std::vector<unsigned char> bank = defaultBank();
+    std::memset(&bank[BankLayout::kNameOffset], 'A', BankLayout::kNameSize);
+    bank[BankLayout::kNameOffset + 1] = 0x07;
+    const auto programs = BankLayout::decode(bank, "bank");
+    EXPECT_EQ(programs[0].name.size(), BankLayout::kNameSize);
+    EXPECT_EQ(programs[0].name.substr(0, 3), "A?A");
+    EXPECT_EQ(programs[1].name, "Init 2");
+}
+
+TEST_F(BankLayoutTest, ABankOfAnotherSizeIsRefusedWithBothSizes) {
+    try {
+        BankLayout::decode(std::vector<unsigned char>(1119), "bank x.bank");
+        FAIL() << "a short bank was accepted";
+    } catch (const CommandError& error) {
+        EXPECT_EQ(error.code(), kExitSetting);
+        EXPECT_STREQ(error.what(),
+                     "bank x.bank is 1119 bytes; a bank is 1120 bytes (10 programs of 112)");
+    }
+}
+
+class PluginSessionTest : public ::testing::Test {
+protected:
+    PluginSession session{GAIN_PROBE_PATH};
+};
+
+TEST_F(PluginSessionTest, ProbingTheRangesLeavesTheWorkingInstanceAlone) {
+    session.setNormalizedValue(0, 0.25f);
+    session.setNormalizedValue(2, 0.75f);
+    const std::vector<ParameterInfo> parameters = session.describeParameters();
+    EXPECT_EQ(session.normalizedValue(0), 0.25f);
+    EXPECT_EQ(session.normalizedValue(2), 0.75f);
+    ASSERT_EQ(parameters.size(), 4u);
+    EXPECT_EQ(parameters[0].normalized, 0.25f);
+    EXPECT_EQ(*parameters[0].minimum, -24.0);
+    EXPECT_EQ(*parameters[0].maximum, 12.0);
+    EXPECT_FALSE(parameters[3].minimum.has_value());
+}
+
+TEST_F(PluginSessionTest, NamesMatchExactlyFirstThenIgnoringCase) {
+    EXPECT_EQ(session.findParameter("Square"), 1);
+    EXPECT_EQ(session.findParameter("cutoff"), 2);
+    EXPECT_FALSE(session.parameterNamed("Cut").has_value());
+}
+
+TEST_F(PluginSessionTest, APlainValueOnAnExponentialScaleIsFoundByItsDisplay) {
+    const ParameterInfo cutoff = session.describeParameters()[2];
+    const double shown = session.setPlainValue(cutoff, 440.0);
+    EXPECT_NEAR(shown, 440.0, 0.01);
+    EXPECT_NEAR(session.normalizedValue(2), std::log(4.4) / std::log(200.0), 1e-5);
+}
+
+TEST_F(PluginSessionTest, ProgramNamesAreReadWithoutChangingTheProgram) {
+    session.selectProgram(2);
+    EXPECT_EQ(session.programNames(), (std::vector<std::string>{"Unity", "Quiet", "Loud"}));
+    EXPECT_EQ(session.currentProgram(), 2);
+}
+
+class JsonWriterTest : public ::testing::Test {};
+
+TEST_F(JsonWriterTest, TextIsEscapedAndNonFiniteNumbersAreNull) {
+    JsonWriter json;
+    json.beginObject();
+    json.key("name"), json.value("a \"b\"\\\n\x01");
+    json.key("values");
+    json.beginArray();
+    json.value(1.5);
+    json.value(NAN);
+    json.endArray();
+    json.key("empty");
+    json.beginArray();
+    json.endArray();
+    json.endObject();
+    EXPECT_EQ(
+        json.text(),
+        "{\n  \"name\": \"a \\\"b\\\"\\\\\\n\\u0001\",\n  \"values\": [\n    1.5,\n    null\n  ],"
+        "\n  \"empty\": []\n}\n");
+}
+
+}  // namespace
