@@ -3,8 +3,6 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "host/cli/BankLayout.h"
 #include "host/cli/CommandError.h"
@@ -12,15 +10,6 @@
 #include "host/cli/PluginSession.h"
 
 namespace {
-
-std::vector<unsigned char> readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw CommandError(kExitSetting, "bank " + path + ": cannot be read");
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
-                                     std::istreambuf_iterator<char>());
-    if (file.bad()) throw CommandError(kExitSetting, "bank " + path + ": cannot be read");
-    return bytes;
-}
 
 std::string formatValue(const BankLayout::Column& column, double value) {
     char text[32];
@@ -104,7 +93,7 @@ void BankCommand::save() {
 
 void BankCommand::show() {
     const std::vector<BankLayout::Program> programs =
-        BankLayout::decode(readFile(bankPath), "bank " + bankPath);
+        BankLayout::decode(PluginSettings::readBank(bankPath), "bank " + bankPath);
     const std::vector<BankLayout::Column>& columns = BankLayout::columns();
     std::vector<std::string> names = {"#", "name"};
     std::vector<std::string> units = {"", ""};
@@ -127,7 +116,7 @@ void BankCommand::show() {
 
 void BankCommand::showThroughPlugin() {
     PluginSession session(pluginPath);
-    session.loadBank(readFile(bankPath), "bank " + bankPath);
+    session.loadBank(PluginSettings::readBank(bankPath), "bank " + bankPath);
     std::vector<std::string> names = {"#", "name"};
     std::vector<std::string> units = {"", ""};
     for (std::int32_t i = 0; i < session.parameterCount(); ++i) {

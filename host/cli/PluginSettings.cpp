@@ -1,9 +1,11 @@
 #include "host/cli/PluginSettings.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -40,15 +42,6 @@ double parseValue(const ParameterInfo& parameter, const std::string& text) {
     return value;
 }
 
-std::vector<unsigned char> readBankFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw CommandError(kExitSetting, "bank " + path + ": cannot be read");
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
-                                     std::istreambuf_iterator<char>());
-    if (file.bad()) throw CommandError(kExitSetting, "bank " + path + ": cannot be read");
-    return bytes;
-}
-
 }  // namespace
 
 void PluginSettings::addOptions(CLI::App& command, bool withBank) {
@@ -59,6 +52,17 @@ void PluginSettings::addOptions(CLI::App& command, bool withBank) {
     command.add_option("--set", assignments,
                        "NAME=VALUE in the plug-in's plain units (e.g. Freq=5000, InGain=-3, "
                        "Solo=on); applied last, in order");
+}
+
+std::vector<unsigned char> PluginSettings::readBank(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw CommandError(kExitSetting, "bank " + path + ": " + std::strerror(errno));
+    }
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
+                                     std::istreambuf_iterator<char>());
+    if (file.bad()) throw CommandError(kExitSetting, "bank " + path + ": cannot be read");
+    return bytes;
 }
 
 double PluginSettings::applyOne(PluginSession& session, const std::string& name,
@@ -79,7 +83,7 @@ double PluginSettings::applyOne(PluginSession& session, const std::string& name,
 }
 
 void PluginSettings::applyTo(PluginSession& session) const {
-    if (!bankPath.empty()) session.loadBank(readBankFile(bankPath), "bank " + bankPath);
+    if (!bankPath.empty()) session.loadBank(readBank(bankPath), "bank " + bankPath);
     if (program) session.selectProgram(*program);
     for (const std::string& assignment : assignments) {
         const std::size_t equals = assignment.find('=');

@@ -25,6 +25,9 @@ public:
     static double applyOne(PluginSession& session, const std::string& name,
                            const std::string& value);
 
+    // The bytes of a bank file; throws CommandError when it cannot be read.
+    static std::vector<unsigned char> readBank(const std::string& path);
+
     std::vector<std::string> assignments;
     std::optional<std::int32_t> program;
     std::string bankPath;
