@@ -1,7 +1,7 @@
 #include "plugin/BrillianteerEffect.h"
 
 BrillianteerEffect::BrillianteerEffect(HostCallback hostCallback)
-    : EffectBase(hostCallback, kProgramCount, kParameterCount) {
+    : EffectBaseEx(hostCallback, kProgramCount, kParameterCount) {
     setUniqueId(fourCharCode("Brlt"));
     setInputCount(2);
     setOutputCount(2);

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "shell/EffectBase.h"
+#include "shell/EffectBaseEx.h"
 
 // The exciter as the host sees it.
-class BrillianteerEffect : public EffectBase {
+class BrillianteerEffect : public EffectBaseEx {
 public:
     static constexpr std::int32_t kProgramCount = 10;
     static constexpr std::int32_t kParameterCount = 9;

@@ -1,10 +1,24 @@
 #include "shell/EffectBase.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "shell/EditorBase.h"
 #include "shell/Opcodes.h"
 #include "shell/ValueText.h"
+
+namespace {
+
+// Levels run 0..1 onto 0..32767, truncated; a level that is not a number, or so large that the
+// conversion would be undefined, reads as silence.
+PlxIntPtr levelToInteger(float level) {
+    const float scaled = level * 32767.0f;
+    if (!std::isfinite(scaled) || scaled <= -2147483648.0f || scaled >= 2147483648.0f) return 0;
+    return static_cast<std::int32_t>(scaled);
+}
+
+}  // namespace
 
 EffectBase::EffectBase(HostCallback hostCallback, std::int32_t programCount,
                        std::int32_t parameterCount)
@@ -64,8 +78,7 @@ PlxIntPtr EffectBase::dispatch(std::int32_t opcode, std::int32_t index, PlxIntPt
         case opGetParameterName:
             if (text) getParameterName(index, text);
             return 0;
-        case opGetLevel:
-            return static_cast<PlxIntPtr>(static_cast<std::int32_t>(getLevel() * 32767.0f));
+        case opGetLevel: return levelToInteger(getLevel());
         case opSetSampleRate: setSampleRate(opt); return 0;
         case opSetBlockSize: setBlockSize(static_cast<std::int32_t>(value)); return 0;
         case opSetActive:
@@ -86,7 +99,10 @@ PlxIntPtr EffectBase::dispatch(std::int32_t opcode, std::int32_t index, PlxIntPt
         case opGetStateData:
             if (!ptr) return 0;
             return getStateData(static_cast<void**>(ptr), index != 0);
-        case opSetStateData: return setStateData(ptr, static_cast<std::int32_t>(value), index != 0);
+        // A chunk without data or bytes cannot be loaded; refused before it reaches the bank.
+        case opSetStateData:
+            if (!ptr || value <= 0 || value != static_cast<std::int32_t>(value)) return 0;
+            return setStateData(ptr, static_cast<std::int32_t>(value), index != 0);
         default: return 0;
     }
 }

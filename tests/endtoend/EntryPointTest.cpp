@@ -55,6 +55,15 @@ TEST_F(EntryPointTest, IdentifyAnswersNvEfThroughTheForwarder) {
     EXPECT_EQ(instance->dispatch(opIdentify, 7, 7, nullptr, 7.0f), fourCharCode("NvEf"));
 }
 
+TEST_F(EntryPointTest, ExtendedOpcodesAnswerThroughTheForwarder) {
+    auto instance = createInstance();
+    EXPECT_EQ(instance->dispatch(opGetInterfaceVersion), 2200);
+    EXPECT_EQ(instance->dispatch(opExtension63), -1);
+    EXPECT_EQ(instance->dispatch(opExtension57), 1);
+    EXPECT_EQ(instance->dispatch(opSetBlockSizeAndSampleRate, 0, 512, nullptr, 48000.0f), 1);
+    EXPECT_EQ(instance->dispatch(69), 0);
+}
+
 TEST_F(EntryPointTest, CloseAnswersOneAndDestroysTheInstance) {
     auto instance = createInstance();
     EXPECT_EQ(instance->dispatch(opClose), 1);

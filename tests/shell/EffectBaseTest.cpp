@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "shell/EditorBase.h"
@@ -32,6 +33,12 @@ public:
     void suspend() override { ++suspends; }
     void resume() override { ++resumes; }
     void setParameter(std::int32_t index, float value) override { lastSet = {index, value}; }
+    std::int32_t setStateData(void* data, std::int32_t byteSize, bool isPreset) override {
+        ++stateLoads;
+        lastLoad = {data, byteSize};
+        chunkWasPreset = isPreset;
+        return 1;
+    }
     std::int32_t getStateData(void** data, bool isPreset) override {
         *data = chunk;
         chunkWasPreset = isPreset;
@@ -44,6 +51,8 @@ public:
     std::pair<std::int32_t, float> lastSet{-1, 0.0f};
     char chunk[12] = {};
     bool chunkWasPreset = false;
+    int stateLoads = 0;
+    std::pair<void*, std::int32_t> lastLoad{nullptr, 0};
 };
 
 class EffectBaseTest : public ::testing::Test {
@@ -89,6 +98,15 @@ TEST_F(EffectBaseTest, LevelIsScaledAndTruncated) {
     EXPECT_EQ(dispatch(opGetLevel), 16383);
     effect.level = 1.0f;
     EXPECT_EQ(dispatch(opGetLevel), 32767);
+}
+
+TEST_F(EffectBaseTest, LevelsThatCannotBeConvertedReadAsSilence) {
+    effect.level = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(dispatch(opGetLevel), 0);
+    effect.level = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(dispatch(opGetLevel), 0);
+    effect.level = 1e30f;
+    EXPECT_EQ(dispatch(opGetLevel), 0);
 }
 
 TEST_F(EffectBaseTest, SetActiveSuspendsOnZeroAndResumesOnAnythingElse) {
@@ -161,6 +179,18 @@ TEST_F(EffectBaseTest, StateDataOpcodeHandsOverTheChunkAndRefusesANullTarget) {
     dispatch(opGetStateData, 5, 0, &chunk);
     EXPECT_TRUE(effect.chunkWasPreset);
     EXPECT_EQ(dispatch(opGetStateData, 0, 0, nullptr), 0);
+}
+
+TEST_F(EffectBaseTest, StateDataLoadPassesTheChunkOnAndRefusesOneWithoutDataOrBytes) {
+    char data[16] = {};
+    EXPECT_EQ(dispatch(opSetStateData, 1, 16, data), 1);
+    EXPECT_EQ(effect.lastLoad.first, data);
+    EXPECT_EQ(effect.lastLoad.second, 16);
+    EXPECT_TRUE(effect.chunkWasPreset);
+    EXPECT_EQ(dispatch(opSetStateData, 0, 16, nullptr), 0);
+    EXPECT_EQ(dispatch(opSetStateData, 0, 0, data), 0);
+    EXPECT_EQ(dispatch(opSetStateData, 0, -4, data), 0);
+    EXPECT_EQ(effect.stateLoads, 1);
 }
 
 TEST_F(EffectBaseTest, UnknownOpcodesAnswerZero) {

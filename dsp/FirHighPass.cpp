@@ -1,0 +1,116 @@
+#include "dsp/FirHighPass.h"
+
+namespace {
+
+template <bool Add>
+inline void store(float* out, double sum) {
+    if (Add) {
+        *out += static_cast<float>(sum);
+    } else {
+        *out = static_cast<float>(sum);
+    }
+}
+
+typedef double Pair __attribute__((vector_size(16)));
+typedef float FloatPair __attribute__((vector_size(8)));
+
+// Two neighbouring samples, widened to double.
+inline Pair pairAt(const float* p) {
+    FloatPair v;
+    __builtin_memcpy(&v, p, sizeof(v));
+    return __builtin_convertvector(v, Pair);
+}
+
+// Folded evaluation of a symmetric kernel h[0..half-1] (h[half-1] the centre) for outputs whose
+// newest input is newest[j]. Eight outputs at a time, two to a vector, keep several chains of
+// additions in flight; each output still sums its terms in the order centre, m = 0, 1, ...
+// half - 2, with the same operations as one output at a time.
+template <bool Add>
+void foldChannel(const float* h, std::int32_t half, const float* newest, float* out,
+                 std::int32_t frames) {
+    const std::int32_t last = half - 1;
+    const float* centre = newest - last;
+    const float* oldest = newest - 2 * last;
+    const double centreTap = h[last];
+    const Pair centrePair = {centreTap, centreTap};
+    std::int32_t j = 0;
+    for (; j + 8 <= frames; j += 8) {
+        Pair s0 = centrePair * pairAt(centre + j);
+        Pair s1 = centrePair * pairAt(centre + j + 2);
+        Pair s2 = centrePair * pairAt(centre + j + 4);
+        Pair s3 = centrePair * pairAt(centre + j + 6);
+        const float* n = newest + j;
+        const float* o = oldest + j;
+        for (std::int32_t m = 0; m < last; ++m) {
+            const Pair c = {static_cast<double>(h[m]), static_cast<double>(h[m])};
+            s0 += c * (pairAt(n - m) + pairAt(o + m));
+            s1 += c * (pairAt(n + 2 - m) + pairAt(o + 2 + m));
+            s2 += c * (pairAt(n + 4 - m) + pairAt(o + 4 + m));
+            s3 += c * (pairAt(n + 6 - m) + pairAt(o + 6 + m));
+        }
+        const Pair sums[4] = {s0, s1, s2, s3};
+        for (int k = 0; k < 4; ++k) {
+            store<Add>(out + j + 2 * k, sums[k][0]);
+            store<Add>(out + j + 2 * k + 1, sums[k][1]);
+        }
+    }
+    for (; j < frames; ++j) {
+        double s = centreTap * centre[j];
+        for (std::int32_t m = 0; m < last; ++m) {
+            s += static_cast<double>(h[m]) * (static_cast<double>(newest[j - m]) + oldest[j + m]);
+        }
+        store<Add>(out + j, s);
+    }
+}
+
+}  // namespace
+
+FirHighPass::FirHighPass(std::int32_t channels, std::int32_t maxLength, std::int32_t maxBlockSize)
+    : FirFilter(channels, maxLength, maxBlockSize) {}
+
+FirHighPass::~FirHighPass() = default;
+
+bool FirHighPass::setKernel(const double* kernel, std::int32_t length, std::int32_t offset) {
+    if (kernel == nullptr || !fits(length, offset)) return false;
+    this->length = length;
+    this->offset = offset;
+    for (std::int32_t i = 0; i < (length + 1) / 2; ++i) {
+        const float v = static_cast<float>(kernel[i]);
+        coefficients[i] = v;
+        coefficients[length - 1 - i] = v;
+    }
+    return true;
+}
+
+bool FirHighPass::isSymmetricOdd() const {
+    if (length % 2 == 0) return false;
+    for (std::int32_t i = 0; i < length / 2; ++i) {
+        if (coefficients[i] != coefficients[length - 1 - i]) return false;
+    }
+    return true;
+}
+
+void FirHighPass::convolve(const float* const* histories, std::int32_t start, float* const* outputs,
+                           std::int32_t outputOffset, std::int32_t frames) {
+    if (!isSymmetricOdd()) {
+        FirFilter::convolve(histories, start, outputs, outputOffset, frames);
+        return;
+    }
+    for (std::int32_t c = 0; c < channels; ++c) {
+        foldChannel<false>(coefficients, (length + 1) / 2, histories[c] + start - offset,
+                           outputs[c] + outputOffset, frames);
+    }
+}
+
+void FirHighPass::convolveAdd(const float* const* histories, std::int32_t start,
+                              float* const* outputs, std::int32_t outputOffset,
+                              std::int32_t frames) {
+    if (!isSymmetricOdd()) {
+        FirFilter::convolveAdd(histories, start, outputs, outputOffset, frames);
+        return;
+    }
+    for (std::int32_t c = 0; c < channels; ++c) {
+        foldChannel<true>(coefficients, (length + 1) / 2, histories[c] + start - offset,
+                          outputs[c] + outputOffset, frames);
+    }
+}

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "dsp/GainCurve.h"
+
+namespace {
+
+class GainCurveTest : public ::testing::Test {
+protected:
+    // Thresholds of "Density" 0 to 6, with the table tops they lead to.
+    static float thresholdPower(int density) {
+        return static_cast<float>(std::pow(10.0, -(density + 1) * 10.0 * 0.1));
+    }
+    static constexpr float kTops[7] = {100.0f, 10.0f, 1.0f, 0.01f, 0.01f, 0.01f, 0.01f};
+    static constexpr float kExponents[2] = {-0.25f, -1.0f / 3.0f};
+
+    GainCurve curve{32, 6};
+};
+
+TEST_F(GainCurveTest, TopIsAThousandTimesAHighThresholdAndOtherwiseOneHundredth) {
+    for (int density = 0; density <= 6; ++density) {
+        curve.build(-0.25f, thresholdPower(density), 0.01f);
+        const auto& b = curve.getBoundaries();
+        EXPECT_NEAR(b[5], kTops[density], kTops[density] * 1e-6) << "density " << density;
+        const double q = std::pow(double(kTops[density]) / thresholdPower(density), 1.0 / 6.0);
+        EXPECT_NEAR(b[0] / thresholdPower(density), q, q * 1e-6);
+        for (int i = 1; i < 6; ++i) EXPECT_NEAR(b[i] / b[i - 1], q, q * 1e-6);
+    }
+}
+
+TEST_F(GainCurveTest, GainIsFlatUpToTheThresholdAndComputedDirectlyAboveTheTable) {
+    const float t = thresholdPower(3);
+    curve.build(-0.25f, t, 0.01f);
+    const auto atThreshold = static_cast<float>(std::pow(double(t), -0.25));
+    EXPECT_EQ(curve.getValueAtThreshold(), atThreshold);
+    for (float level : {t, t * 0.5f, 0.0f}) EXPECT_EQ(curve.gainAt(level), atThreshold);
+    EXPECT_EQ(curve.gainAt(0.01f), static_cast<float>(std::pow(double(0.01f), -0.25)));
+    EXPECT_EQ(curve.gainAt(1.0f), 1.0f);
+    EXPECT_EQ(curve.gainAt(16.0f), 0.5f);
+}
+
+TEST_F(GainCurveTest, TableFollowsThePowerLawAndNeverRisesWithTheLevel) {
+    for (float a : kExponents) {
+        for (int density = 0; density <= 6; ++density) {
+            const float t = thresholdPower(density);
+            curve.build(a, t, 0.01f);
+            float previous = curve.gainAt(t);
+            for (double level = t; level < kTops[density]; level *= 1.001) {
+                const float gain = curve.gainAt(static_cast<float>(level));
+                const double exact = std::pow(double(static_cast<float>(level)), double(a));
+                ASSERT_NEAR(gain, exact, exact * 5e-3)
+                    << "density " << density << " level " << level;
+                ASSERT_LE(gain, previous) << "density " << density << " level " << level;
+                previous = gain;
+            }
+        }
+    }
+}
+
+}  // namespace
