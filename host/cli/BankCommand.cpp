@@ -14,7 +14,7 @@ namespace {
 std::string formatValue(const BankLayout::Column& column, double value) {
     char text[32];
     if (column.onOff) return value >= 0.5 ? "on" : "off";
-    if (column.step >= 1.0) {
+    if (column.wholeSteps) {
         std::snprintf(text, sizeof text, "%.0f", value);
     } else {
         std::snprintf(text, sizeof text, "%.1f", value);
@@ -92,9 +92,10 @@ void BankCommand::save() {
 }
 
 void BankCommand::show() {
+    const BankLayout layout;
     const std::vector<BankLayout::Program> programs =
-        BankLayout::decode(PluginSettings::readBank(bankPath), "bank " + bankPath);
-    const std::vector<BankLayout::Column>& columns = BankLayout::columns();
+        layout.decode(PluginSettings::readBank(bankPath), "bank " + bankPath);
+    const std::vector<BankLayout::Column>& columns = layout.columns();
     std::vector<std::string> names = {"#", "name"};
     std::vector<std::string> units = {"", ""};
     for (const BankLayout::Column& column : columns) {
@@ -110,7 +111,7 @@ void BankCommand::show() {
         rows.push_back(row);
     }
     std::printf("%s: %zu programs of %zu bytes\n", bankPath.c_str(), programs.size(),
-                BankLayout::kProgramSize);
+                layout.programSize());
     printTable(names, units, rows);
 }
 

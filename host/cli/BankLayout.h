@@ -4,25 +4,24 @@
 #include <string>
 #include <vector>
 
-// The bank that Brillianteer saves: ten programs of 112 bytes, each nine normalised values,
-// the Clip value, two meter levels in dB (all big-endian float32) and a 64-byte name.
-// Decodes a bank file without loading the plug-in.
+#include "params/BrillianteerParameters.h"
+
+// The bank that Brillianteer saves, decoded without loading the plug-in: ten programs, each the
+// parameters in index order as big-endian float32 (the nine host parameters normalised, Clip
+// plain, the meter block as two levels in dB) followed by a 64-byte name. Sizes, names, units
+// and the conversion to plain values come from the plug-in's own parameter table.
 class BankLayout {
 public:
-    static constexpr std::size_t kProgramSize = 112;
     static constexpr std::size_t kProgramCount = 10;
-    static constexpr std::size_t kBankSize = kProgramSize * kProgramCount;
-    static constexpr std::size_t kNameOffset = 48;
     static constexpr std::size_t kNameSize = 64;
 
     struct Column {
         std::string name;
         std::string unit;
-        double minimum;
-        double maximum;
-        double step;      // 0: continuous
-        bool normalized;  // stored 0..1 and converted to plain; else stored plain
+        std::int32_t parameter;
+        std::size_t offset;  // bytes from the start of a program
         bool onOff;
+        bool wholeSteps;  // the parameter moves in steps of 1 or more
     };
 
     struct Program {
@@ -30,11 +29,21 @@ public:
         std::vector<double> values;  // plain, one per column
     };
 
-    static const std::vector<Column>& columns();
+    BankLayout();
+
+    const std::vector<Column>& columns() const { return table; }
+    std::size_t programSize() const { return nameOffset + kNameSize; }
+    std::size_t bankSize() const { return programSize() * kProgramCount; }
+    std::size_t nameOffsetInProgram() const { return nameOffset; }
+
     // Throws CommandError when the size is not that of a bank.
-    static std::vector<Program> decode(const std::vector<unsigned char>& bank,
-                                       const std::string& origin);
-    // The plain value a normalised one stands for, rounded to the parameter's steps.
-    static double plainValue(const Column& column, double normalized);
-    static float readBigEndianFloat(const unsigned char* bytes);
+    std::vector<Program> decode(const std::vector<unsigned char>& bank,
+                                const std::string& origin) const;
+    // The plain value a stored word stands for, rounded as the plug-in rounds it.
+    double plainValue(const Column& column, float stored) const;
+
+private:
+    BrillianteerParameters parameters;
+    std::vector<Column> table;
+    std::size_t nameOffset = 0;
 };

@@ -18,25 +18,28 @@ void putBigEndian(std::vector<unsigned char>& bytes, std::size_t offset, float v
 }
 
 // A bank as the exciter writes it right after startup, every program at the defaults.
-std::vector<unsigned char> defaultBank() {
+std::vector<unsigned char> defaultBank(const BankLayout& layout) {
     const float defaults[10] = {20.0f / 26.0f, 0.5f, 0.5f,        0.5f, 0.5f,
                                 0.0f,          0.0f, 1.0f / 3.0f, 0.5f, 0.0f};
-    std::vector<unsigned char> bank(BankLayout::kBankSize, 0);
+    std::vector<unsigned char> bank(layout.bankSize(), 0);
     for (std::size_t p = 0; p < BankLayout::kProgramCount; ++p) {
-        const std::size_t start = p * BankLayout::kProgramSize;
+        const std::size_t start = p * layout.programSize();
         for (int i = 0; i < 10; ++i) putBigEndian(bank, start + 4 * i, defaults[i]);
         putBigEndian(bank, start + 40, -80.0f);
         putBigEndian(bank, start + 44, -80.0f);
         const std::string name = "Init " + std::to_string(p + 1);
-        std::memcpy(&bank[start + BankLayout::kNameOffset], name.c_str(), name.size() + 1);
+        std::memcpy(&bank[start + layout.nameOffsetInProgram()], name.c_str(), name.size() + 1);
     }
     return bank;
 }
 
-class BankLayoutTest : public ::testing::Test {};
+class BankLayoutTest : public ::testing::Test {
+protected:
+    BankLayout layout;
+};
 
 TEST_F(BankLayoutTest, ADefaultBankReadsAsTheDefaultPlainValues) {
-    const auto programs = BankLayout::decode(defaultBank(), "bank");
+    const auto programs = layout.decode(defaultBank(layout), "bank");
     ASSERT_EQ(programs.size(), 10u);
     EXPECT_EQ(programs[0].name, "Init 1");
     EXPECT_EQ(programs[9].name, "Init 10");
@@ -45,30 +48,44 @@ TEST_F(BankLayoutTest, ADefaultBankReadsAsTheDefaultPlainValues) {
     for (int c = 0; c < 12; ++c) EXPECT_EQ(programs[4].values[c], expected[c]) << "column " << c;
 }
 
+TEST_F(BankLayoutTest, TheLayoutIsTheOneThePluginSaves) {
+    EXPECT_EQ(layout.programSize(), 112u);
+    EXPECT_EQ(layout.bankSize(), 1120u);
+    EXPECT_EQ(layout.nameOffsetInProgram(), 48u);
+    std::vector<std::string> names;
+    for (const auto& column : layout.columns()) names.push_back(column.name);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"InGain", "Gain", "2nd", "3rd", "Mix", "Solo", "Kick",
+                                        "Freq", "Density", "Clip", "MeterL", "MeterR"}));
+    EXPECT_EQ(layout.columns()[11].offset, 44u);
+}
+
 TEST_F(BankLayoutTest, SteppedValuesRoundAsThePluginRoundsThem) {
-    const auto& columns = BankLayout::columns();
-    EXPECT_EQ(BankLayout::plainValue(columns[7], 0.08), 1000.0);
-    EXPECT_EQ(BankLayout::plainValue(columns[7], 1.0), 7000.0);
-    EXPECT_EQ(BankLayout::plainValue(columns[8], 0.05), 0.0);
-    EXPECT_EQ(BankLayout::plainValue(columns[5], 0.49), 0.0);
-    EXPECT_EQ(BankLayout::plainValue(columns[5], 0.5), 1.0);
-    EXPECT_NEAR(BankLayout::plainValue(columns[0], 17.0 / 26.0), -3.0, 1e-6);
+    const auto& columns = layout.columns();
+    EXPECT_EQ(layout.plainValue(columns[7], 0.08f), 1000.0);
+    EXPECT_EQ(layout.plainValue(columns[7], 1.0f), 7000.0);
+    EXPECT_EQ(layout.plainValue(columns[8], 0.05f), 0.0);
+    EXPECT_EQ(layout.plainValue(columns[5], 0.49f), 0.0);
+    EXPECT_EQ(layout.plainValue(columns[5], 0.5f), 1.0);
+    EXPECT_NEAR(layout.plainValue(columns[0], 17.0f / 26.0f), -3.0, 1e-6);
+    EXPECT_EQ(layout.plainValue(columns[9], 1.0f), 1.0);
+    EXPECT_EQ(layout.plainValue(columns[10], -12.5f), -12.5);
 }
 
 TEST_F(BankLayoutTest, OneProgramsValuesLandInItsRowOnly) {
-    std::vector<unsigned char> bank = defaultBank();
-    putBigEndian(bank, 3 * BankLayout::kProgramSize + 28, 1.0f);
-    const auto programs = BankLayout::decode(bank, "bank");
+    std::vector<unsigned char> bank = defaultBank(layout);
+    putBigEndian(bank, 3 * layout.programSize() + 28, 1.0f);
+    const auto programs = layout.decode(bank, "bank");
     EXPECT_EQ(programs[3].values[7], 7000.0);
     EXPECT_EQ(programs[2].values[7], 3000.0);
     EXPECT_EQ(programs[4].values[7], 3000.0);
 }
 
 TEST_F(BankLayoutTest, AnUnterminatedOrUnprintableNameIsCutAndMasked) {
-    std::vector<unsigned char> bank = defaultBank();
-    std::memset(&bank[BankLayout::kNameOffset], 'A', BankLayout::kNameSize);
-    bank[BankLayout::kNameOffset + 1] = 0x07;
-    const auto programs = BankLayout::decode(bank, "bank");
+    std::vector<unsigned char> bank = defaultBank(layout);
+    std::memset(&bank[layout.nameOffsetInProgram()], 'A', BankLayout::kNameSize);
+    bank[layout.nameOffsetInProgram() + 1] = 0x07;
+    const auto programs = layout.decode(bank, "bank");
     EXPECT_EQ(programs[0].name.size(), BankLayout::kNameSize);
     EXPECT_EQ(programs[0].name.substr(0, 3), "A?A");
     EXPECT_EQ(programs[1].name, "Init 2");
@@ -76,7 +93,7 @@ TEST_F(BankLayoutTest, AnUnterminatedOrUnprintableNameIsCutAndMasked) {
 
 TEST_F(BankLayoutTest, ABankOfAnotherSizeIsRefusedWithBothSizes) {
     try {
-        BankLayout::decode(std::vector<unsigned char>(1119), "bank x.bank");
+        layout.decode(std::vector<unsigned char>(1119), "bank x.bank");
         FAIL() << "a short bank was accepted";
     } catch (const CommandError& error) {
         EXPECT_EQ(error.code(), kExitSetting);
