@@ -52,8 +52,9 @@ int subtypeFor(int major, const std::string& bits, int sourceSubtype, int channe
             throw CommandError(kExitUsage, "--bits " + bits + ": expected 16, 24 or 32f");
         }
         if (!accepted(subtype)) {
+            const std::string kind = bits == "32f" ? "32-bit float" : bits + "-bit";
             throw CommandError(kExitAudio, path + ": ." + extensionOf(path) +
-                                               " files cannot hold " + bits + "-bit samples");
+                                               " files cannot hold " + kind + " samples");
         }
         return subtype;
     }
