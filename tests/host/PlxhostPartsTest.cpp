@@ -1,4 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
 
 #include <cmath>
 #include <cstring>
@@ -6,6 +12,7 @@
 #include "host/cli/BankLayout.h"
 #include "host/cli/CommandError.h"
 #include "host/cli/JsonWriter.h"
+#include "host/cli/OutputFile.h"
 #include "host/cli/PluginSession.h"
 
 namespace {
@@ -137,6 +144,78 @@ TEST_F(PluginSessionTest, ProgramNamesAreReadWithoutChangingTheProgram) {
     session.selectProgram(2);
     EXPECT_EQ(session.programNames(), (std::vector<std::string>{"Unity", "Quiet", "Loud"}));
     EXPECT_EQ(session.currentProgram(), 2);
+}
+
+class OutputFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/plxhost-output-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        directory = pattern;
+        target = directory + "/result.bin";
+    }
+    void TearDown() override { std::filesystem::remove_all(directory); }
+
+    std::size_t entryCount() const {
+        return static_cast<std::size_t>(std::distance(
+            std::filesystem::directory_iterator(directory), std::filesystem::directory_iterator()));
+    }
+
+    std::string directory;
+    std::string target;
+};
+
+TEST_F(OutputFileTest, TheTargetAppearsOnlyOnCommitAndWhole) {
+    {
+        OutputFile file(target);
+        file.write("first part, ");
+        file.write("second part");
+        EXPECT_FALSE(std::filesystem::exists(target));
+        EXPECT_EQ(entryCount(), 1u);
+        file.commit();
+    }
+    std::ifstream in(target);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "first part, second part");
+    EXPECT_EQ(entryCount(), 1u);
+}
+
+TEST_F(OutputFileTest, AnUncommittedFileLeavesNothingAndKeepsAnOlderTarget) {
+    std::ofstream(target) << "older";
+    {
+        OutputFile file(target);
+        file.write("newer");
+    }
+    std::ifstream in(target);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "older");
+    EXPECT_EQ(entryCount(), 1u);
+}
+
+TEST_F(OutputFileTest, ATerminatedProcessLeavesNoTemporaryFile) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        OutputFile file(target);
+        file.write("half");
+        raise(SIGTERM);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_EQ(entryCount(), 0u);
+}
+
+TEST_F(OutputFileTest, AMissingDirectoryIsAnOutputError) {
+    try {
+        OutputFile file(directory + "/absent/result.bin");
+        FAIL() << "no error for a missing directory";
+    } catch (const CommandError& error) {
+        EXPECT_EQ(error.code(), kExitOutput);
+        EXPECT_NE(std::string(error.what()).find("No such file or directory"), std::string::npos);
+    }
 }
 
 class JsonWriterTest : public ::testing::Test {};
