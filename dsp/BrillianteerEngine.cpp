@@ -1,0 +1,125 @@
+#include "dsp/BrillianteerEngine.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "dsp/SignalChain.h"
+#include "params/ParameterSet.h"
+
+namespace {
+
+constexpr std::int32_t levelParameter = 10;
+constexpr float meterFloorDb = -80.0f;
+constexpr float meterFloorLinear = 0.001f;
+constexpr float peakDecayPerPiece = 0.95f;
+
+float toMeterDb(float peak) {
+    if (peak < meterFloorLinear) return meterFloorDb;
+    return static_cast<float>(20.0 * std::log10(static_cast<double>(peak)));
+}
+
+}  // namespace
+
+bool BrillianteerEngine::canCreate(std::int32_t inputChannels, std::int32_t sampleRate,
+                                   std::int32_t outputChannels, std::int32_t maxBlockSize) {
+    const bool channelsWork = (inputChannels == 1 || inputChannels == 2) &&
+                              (outputChannels == 0 || outputChannels == inputChannels ||
+                               (inputChannels == 1 && outputChannels == 2));
+    return channelsWork && maxBlockSize >= 1 &&
+           SignalChain::supportsSampleRate(static_cast<double>(static_cast<float>(sampleRate)));
+}
+
+std::unique_ptr<BrillianteerEngine> BrillianteerEngine::create(std::int32_t inputChannels,
+                                                               std::int32_t sampleRate,
+                                                               std::int32_t outputChannels,
+                                                               std::int32_t maxBlockSize) {
+    if (!canCreate(inputChannels, sampleRate, outputChannels, maxBlockSize)) return nullptr;
+    try {
+        return std::make_unique<BrillianteerEngine>(inputChannels, sampleRate, outputChannels,
+                                                    maxBlockSize);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+BrillianteerEngine::BrillianteerEngine(std::int32_t inputChannels, std::int32_t sampleRate,
+                                       std::int32_t outputChannels, std::int32_t maxBlockSize)
+    : AudioProcessor(inputChannels, sampleRate, outputChannels, maxBlockSize),
+      splitter(*this, this->inputChannels, this->maxBlockSize, this->outputChannels),
+      meterChannels(this->inputChannels == 1 ? 2 : this->inputChannels) {
+    chain = std::make_unique<SignalChain>(this->inputChannels,
+                                          static_cast<double>(this->sampleRate), this->maxBlockSize,
+                                          1.0f, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0, 0);
+    peaks.assign(static_cast<std::size_t>(meterChannels), 0.0f);
+    meterDb.assign(static_cast<std::size_t>(meterChannels), 0.0f);
+}
+
+BrillianteerEngine::~BrillianteerEngine() = default;
+
+void BrillianteerEngine::applyParameters(ParameterSet& params) {
+    for (std::int32_t index = 0; index <= 8; ++index) {
+        if (!params.isChanged(index)) continue;
+        const float v = params.takeValue(index);
+        switch (index) {
+            case 0: chain->setInputGain(static_cast<float>(std::pow(10.0, v * 0.05))); break;
+            case 1: chain->setDriveGain(v * 0.01f); break;
+            case 2: chain->setSecondHarmonic(v * 0.01f); break;
+            case 3: chain->setThirdHarmonic(v * 0.01f); break;
+            case 4: chain->setMix(v * 0.01f); break;
+            case 5: chain->setDryLevel(static_cast<float>(std::fabs(v - 1.0))); break;
+            case 6: chain->setKick(v); break;
+            case 7: chain->setFrequencyIndex(static_cast<float>(v * 0.001f - 1.0)); break;
+            case 8: chain->setDensity(v); break;
+        }
+    }
+}
+
+void BrillianteerEngine::publishMeters(ParameterSet& params) {
+    if (inputChannels < meterChannels) {
+        const float db = toMeterDb(peaks[0]);
+        meterDb[1] = db;
+        meterDb[0] = db;
+        params.setData(levelParameter, meterDb.data(),
+                       meterChannels * static_cast<std::int32_t>(sizeof(float)), 0);
+        for (float& peak : peaks) peak = 0.0f;
+        return;
+    }
+    for (std::int32_t ch = 0; ch < inputChannels; ++ch) meterDb[ch] = toMeterDb(peaks[ch]);
+    params.setData(levelParameter, meterDb.data(),
+                   inputChannels * static_cast<std::int32_t>(sizeof(float)), 0);
+}
+
+std::int32_t BrillianteerEngine::getLatency() { return chain->getLatency(); }
+
+std::int32_t BrillianteerEngine::start() { return 0; }
+
+std::int32_t BrillianteerEngine::stop() {
+    for (std::int32_t ch = 0; ch < inputChannels; ++ch) peaks[ch] = 0.0f;
+    return 0;
+}
+
+void BrillianteerEngine::render(const float* const* inputs, float* const* outputs,
+                                std::int32_t frames) {
+    splitter.split(inputs, outputs, frames);
+}
+
+void BrillianteerEngine::processPiece(const float* const* inputs, float* const* outputs,
+                                      std::int32_t frames) {
+    chain->process(inputs, outputs, frames);
+    if (inputChannels == 1 && outputChannels == 2) {
+        std::memcpy(outputs[1], outputs[0], static_cast<std::size_t>(frames) * sizeof(float));
+    }
+    for (std::int32_t ch = 0; ch < inputChannels; ++ch) {
+        const float* out = outputs[ch];
+        float peak = peaks[ch] * peakDecayPerPiece;
+        for (std::int32_t i = 0; i < frames; ++i) {
+            const float level = std::fabs(out[i]);
+            if (level > peak) peak = level;
+        }
+        // An infinite sample reads as full scale, so the meter does not stay stuck at +inf;
+        // a NaN sample never passes the comparison.
+        if (!(peak <= std::numeric_limits<float>::max())) peak = 1.0f;
+        peaks[ch] = peak;
+    }
+}
