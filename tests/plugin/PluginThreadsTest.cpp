@@ -57,7 +57,7 @@ TEST(PluginThreadsTest, AudioRunsWhileTheInterfaceChangesEverythingAndTheLastVal
     audio.join();
 
     ASSERT_NE(effect->getEngine(), nullptr);
-    EXPECT_EQ(effect->getEngine()->getChain().getFrequencyIndex(), 5.0f);
+    EXPECT_FLOAT_EQ(effect->getEngine()->getChain().getFrequencyIndex(), 5.0f);
     EXPECT_EQ(effect->getEngine()->getChain().getDensity(), 1.0f);
     EXPECT_GE(levels[0], -80.0f);
     EXPECT_EQ(parameters.getApplyBusy(), 0);
