@@ -105,6 +105,7 @@ struct World {
     std::vector<Window*> paintQueue;
     Window* focus = nullptr;
     Cursor* cursor = nullptr;
+    int oleInitializations = 0;
 };
 
 // The world this binary's calls act on.

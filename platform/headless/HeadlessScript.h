@@ -49,6 +49,9 @@ bool writePng(Picture* picture, const char* path);
 bool writePng(Surface* surface, const char* path);
 bool writePng(Window* window, const char* path);
 
+// Initialisations of OLE not yet matched by an uninitialisation.
+int oleInitializationCount();
+
 // Pens, brushes, fonts, pictures and surfaces created and not yet deleted.
 int liveObjectCount();
 
