@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <new>
 
+#include "gui/DropTarget.h"
 #include "gui/EditFieldColors.h"
 #include "gui/GuiEditor.h"
 #include "platform/Input.h"
@@ -64,7 +65,16 @@ bool Frame::createWindow(void* parent) {
 bool Frame::setDropActive(bool active) {
     if (!dropActive && !active) return true;
     if (!nativeWindow) return false;
-    dropActive = active;
+    if (active && !dropActive) {
+        // The registration keeps a reference of its own; a failed one leaves none.
+        DropTarget* target = new DropTarget(this);
+        target->dropAddRef();
+        dropActive = platform::registerDropTarget(nativeWindow, target);
+        target->dropRelease();
+    } else if (!active && dropActive) {
+        platform::revokeDropTarget(nativeWindow);
+        dropActive = false;
+    }
     return true;
 }
 
@@ -324,8 +334,8 @@ void Frame::windowDestroyed(platform::Window* window) {
     parentWindow = nullptr;
     if (window != nativeWindow) return;
     // The host may destroy its window, and ours with it, before it closes the editor.
+    setDropActive(false);
     nativeWindow = nullptr;
-    dropActive = false;
     releaseWindowClass();
 }
 

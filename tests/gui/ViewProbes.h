@@ -34,8 +34,17 @@ public:
         log().push_back(name + ".update");
         View::update(context);
     }
-    bool dropItems(void**, std::int32_t, std::int32_t, Point) override {
+    bool dropItems(void** items, std::int32_t count, std::int32_t kind, Point) override {
         log().push_back(name + ".drop");
+        dropped.clear();
+        droppedCount = count;
+        droppedKind = kind;
+        if (kind == 0) {
+            for (std::int32_t i = 0; i < count; ++i)
+                dropped.push_back(static_cast<char*>(items[i]));
+        } else if (kind == 1) {
+            dropped.push_back(static_cast<char*>(items[0]));
+        }
         return acceptsDrops;
     }
     bool wheel(DrawContext*, Point where, float distance) override {
@@ -54,6 +63,9 @@ public:
     }
 
     bool acceptsDrops = false;
+    std::vector<std::string> dropped;
+    std::int32_t droppedCount = -1;
+    std::int32_t droppedKind = -1;
 
 protected:
     ~ProbeView() override { --liveViews(); }
