@@ -32,7 +32,7 @@ FORMATETC formatOf(DragFormat format) {
 }
 
 // The COM face of a DropHandler; its reference count is the handler's.
-class ComDropTarget : public IDropTarget {
+class ComDropTarget final : public IDropTarget {
 public:
     explicit ComDropTarget(DropHandler* handler) : handler(handler) {}
 
