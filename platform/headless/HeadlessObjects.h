@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -105,6 +106,11 @@ struct World {
     std::vector<Window*> paintQueue;
     Window* focus = nullptr;
     Cursor* cursor = nullptr;
+    int oleInitializations = 0;
+    std::map<Window*, DropHandler*> dropTargets;
+    std::map<std::string, std::string> shortcuts;
+    int shortcutResolutions = 0;
+    int liveDragMedia = 0;
 };
 
 // The world this binary's calls act on.

@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <functional>
 
+#include <string>
+#include <vector>
+
+#include "platform/DragDrop.h"
 #include "platform/Input.h"
 #include "platform/Picture.h"
 #include "platform/Window.h"
@@ -48,6 +52,30 @@ int pendingPaintCount();
 bool writePng(Picture* picture, const char* path);
 bool writePng(Surface* surface, const char* path);
 bool writePng(Window* window, const char* path);
+
+// Initialisations of OLE not yet matched by an uninitialisation.
+int oleInitializationCount();
+
+// Drag and drop. What another application drags: text, a file list, or both; file names at
+// the indexes in unreadable cannot be read.
+struct DragContents {
+    bool hasText = false;
+    std::string text;
+    std::size_t textBlockSize = 0;  // 0: the text's length plus its terminator
+    bool hasFiles = false;
+    std::vector<std::string> files;
+    std::vector<int> unreadable;
+};
+bool hasDropTarget(Window* window);
+// Drags contents into window with the keys of keyState held; answers the effect shown.
+std::int32_t dragInto(Window* window, const DragContents& contents, std::uint32_t keyState);
+// Drags contents into window and drops it there.
+void dropOnto(Window* window, const DragContents& contents, std::uint32_t keyState);
+// A shortcut file that resolveShortcut turns into target.
+void addShortcut(const char* link, const char* target);
+// Shortcuts resolveShortcut was asked to read, and media taken and not yet released.
+int shortcutResolutionCount();
+int liveDragMediumCount();
 
 // Pens, brushes, fonts, pictures and surfaces created and not yet deleted.
 int liveObjectCount();
