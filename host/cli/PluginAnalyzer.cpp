@@ -57,11 +57,18 @@ std::vector<ResponsePoint> PluginAnalyzer::magnitudeResponse() {
     impulse.channels[0][0] = static_cast<float>(kImpulseAmplitude);
     session.start(sampleRate, blockSize);
     OfflineRenderer renderer(session, blockSize, ProcessMode::replacing);
-    const AudioBuffer response = renderer.render(impulse, true);
+    const AudioBuffer response = renderer.render(impulse, false);
+    const std::size_t latency = static_cast<std::size_t>(session.latency()) % kAnalysisLength;
     session.stop();
 
+    // A linear-phase filter rings before its centre; dropping the latency would cut that off.
+    // Rotating instead moves the ringing to the end, where the transform sees it as negative
+    // time: the magnitude is the plug-in's own and the phase is relative to its latency.
     const Fft fft(kAnalysisLength);
-    std::vector<double> signal(response.channels[0].begin(), response.channels[0].end());
+    std::vector<double> signal(kAnalysisLength);
+    for (std::size_t n = 0; n < kAnalysisLength; ++n) {
+        signal[n] = response.channels[0][(n + latency) % kAnalysisLength];
+    }
     const std::vector<std::complex<double>> spectrum = fft.realSpectrum(signal);
     const double binHz = sampleRate / static_cast<double>(kAnalysisLength);
     const double highestHz = 0.5 * sampleRate - binHz;
