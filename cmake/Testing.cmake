@@ -9,17 +9,19 @@ else()
   set(BRL_GTEST_LIBS GTest::gtest_main GTest::gmock)
 endif()
 
-# brl_add_test(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>])
+# brl_add_test(<name> [OWN_PROGRAM] SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>])
 # Natively each name is one executable and one CTest test. Under Wine (emulated, where a process
 # start costs most of a minute) every suite goes into the one program `windows_tests`; <name> is
 # then an object library, so per-suite compile definitions and dependencies still apply.
+# OWN_PROGRAM keeps a suite apart everywhere: for one that needs a program without something
+# the others link in.
 function(brl_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "OWN_PROGRAM" "" "SOURCES;LIBS;LABELS" ${ARGN})
   # The ThreadSanitizer build runs only the tests that cross threads.
   if(BRL_SANITIZE STREQUAL "thread" AND NOT "threads" IN_LIST T_LABELS)
     return()
   endif()
-  if(CMAKE_CROSSCOMPILING)
+  if(CMAKE_CROSSCOMPILING AND NOT T_OWN_PROGRAM)
     # Thread stress tests prove their point under ThreadSanitizer; emulated, they only take time.
     if("threads" IN_LIST T_LABELS)
       return()

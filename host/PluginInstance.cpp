@@ -24,6 +24,11 @@ void PluginInstance::setAnswer(std::int32_t request, PlxIntPtr value) {
     answers[request] = value;
 }
 
+void PluginInstance::setAnswerFunction(AnswerFunction function) {
+    std::lock_guard<std::mutex> guard(requestsLock);
+    answerFunction = std::move(function);
+}
+
 bool PluginInstance::create() {
     close();
     if (!library.entry()) return false;
@@ -111,6 +116,8 @@ PlxIntPtr PluginInstance::answer(std::int32_t opcode, std::int32_t index, PlxInt
                                  void* ptr, float opt) {
     std::lock_guard<std::mutex> guard(requestsLock);
     recorded.push_back(HostRequest{opcode, index, value, ptr, opt});
+    PlxIntPtr special = 0;
+    if (answerFunction && answerFunction(recorded.back(), special)) return special;
     auto found = answers.find(opcode);
     return found == answers.end() ? 0 : found->second;
 }

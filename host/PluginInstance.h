@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -31,6 +32,9 @@ public:
 
     // Answers the host gives to the plug-in's requests; set before `create` to shape `main`.
     void setAnswer(std::int32_t request, PlxIntPtr answer);
+    // Answers that depend on the arguments (a pin query per channel): consulted before the table.
+    using AnswerFunction = std::function<bool(const HostRequest& request, PlxIntPtr& answer)>;
+    void setAnswerFunction(AnswerFunction function);
     // Calls `main`; false when it answers null.
     bool create();
     // Sends opcode 1, after which the plug-in has destroyed itself.
@@ -61,5 +65,6 @@ private:
     EffectRecord* effect = nullptr;
     mutable std::mutex requestsLock;
     std::map<std::int32_t, PlxIntPtr> answers;
+    AnswerFunction answerFunction;
     std::vector<HostRequest> recorded;
 };

@@ -1,14 +1,93 @@
 #include "plugin/BrillianteerEffect.h"
 
-BrillianteerEffect::BrillianteerEffect(HostCallback hostCallback)
-    : EffectBaseEx(hostCallback, kProgramCount, kParameterCount) {
-    setUniqueId(fourCharCode("Brlt"));
-    setInputCount(2);
-    setOutputCount(2);
+#include <cmath>
+#include <memory>
+#include <new>
+
+#include "dsp/BrillianteerEngine.h"
+#include "params/BrillianteerParameters.h"
+
+namespace {
+constexpr std::int32_t kCategoryEffect = 4;
 }
 
-BrillianteerEffect::~BrillianteerEffect() = default;
+BrillianteerEffect::BrillianteerEffect(HostCallback hostCallback)
+    : HostedEffect(hostCallback, 2, 2, fourCharCode("Brlt"), kAutomatableCount,
+                   BrillianteerParameters::Count, kProgramCount) {}
 
-void BrillianteerEffect::process(float**, float**, std::int32_t) {}
+BrillianteerEffect::~BrillianteerEffect() {
+    delete parameters;
+    parameters = nullptr;
+    delete engine;
+    engine = nullptr;
+    engineReady = false;
+}
 
-bool BrillianteerEffect::startup() { return true; }
+std::int32_t BrillianteerEffect::startup() {
+    parameters = new (std::nothrow) BrillianteerParameters();
+    if (!parameters) return 0;
+    createEditor();
+    initBank();
+    setProgram(0);
+    return 1;
+}
+
+EditorBase* BrillianteerEffect::createEditor() { return nullptr; }
+
+BrillianteerEngine* BrillianteerEffect::createEngine(std::int32_t inputs, std::int32_t rate,
+                                                     std::int32_t outputs) {
+    return BrillianteerEngine::create(inputs, rate, outputs, blockSize).release();
+}
+
+void BrillianteerEffect::rebuildEngine() {
+    if (engineReady) {
+        engineReady = false;
+        delete engine;
+        engine = nullptr;
+    }
+    // A rate that does not fit an int (or is not a number) cannot work: no engine for it.
+    const float rate = getSampleRate();
+    const bool rateFits = std::isfinite(rate) && rate > 0.0f && rate < 2147483520.0f;
+    engine =
+        createEngine(engineInputs, rateFits ? static_cast<std::int32_t>(rate) : 0, engineOutputs);
+    if (engine) {
+        engine->start();
+        setLatency(engine->getLatency());
+        engine->applyParameters(*parameters);
+        engineReady = true;
+    }
+    if (parameters) parameters->markAllChanged();
+}
+
+void BrillianteerEffect::processBlock(float** inputs, float** outputs, std::int32_t frames,
+                                      bool accumulate) {
+    if (!engine || !inputs || !outputs || frames <= 0) return;
+    for (std::int32_t k = 0; k < engineInputs; ++k) {
+        if (!inputs[k]) return;
+    }
+    for (std::int32_t k = 0; k < engineOutputs; ++k) {
+        if (!outputs[k]) return;
+    }
+    if (parameters->getApplyBusy() <= 0) engine->applyParameters(*parameters);
+    engine->process(inputs, outputs, frames, accumulate);
+    publishMetersIfWanted();
+}
+
+void BrillianteerEffect::publishMetersIfWanted() {
+    if (parameters->getMeterRequest() && parameters->getMeterBusy() <= 0) {
+        engine->publishMeters(*parameters);
+        parameters->setMeterRequest(false);
+    }
+}
+
+void BrillianteerEffect::suspend() {
+    if (!engine) return;
+    engine->stop();
+    engine->publishMeters(*parameters);
+}
+
+void BrillianteerEffect::resume() {
+    if (configurationChanged()) rebuildEngine();
+}
+
+std::int32_t BrillianteerEffect::getCategory() { return kCategoryEffect; }

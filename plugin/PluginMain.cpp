@@ -17,7 +17,7 @@ extern "C" EffectRecord* pluginMain(HostCallback hostCallback) {
     if (hostCallback(nullptr, hostRequestVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     BrillianteerEffect* effect = new (std::nothrow) BrillianteerEffect(hostCallback);
     if (!effect) return nullptr;
-    if (!effect->startup()) {
+    if (effect->startup() == 0) {
         delete effect;
         return nullptr;
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "params/BrillianteerParameters.h"
@@ -71,7 +72,8 @@ TEST_F(ParameterSetThreadsTest, LastWrittenValueAlwaysReachesTheTaker) {
 // while the editor reads them as it does at idle. A pair with different halves is a torn block.
 TEST_F(ParameterSetThreadsTest, MeterBlockIsWrittenAndReadWhole) {
     constexpr int wantedChanges = 2000;
-    constexpr int maxReads = 10000000;
+    // Enough distinct pairs to have overlapped many writes; a loaded machine may take longer.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     std::atomic<bool> started{false};
     std::atomic<bool> done{false};
 
@@ -92,7 +94,7 @@ TEST_F(ParameterSetThreadsTest, MeterBlockIsWrittenAndReadWhole) {
     int distinct = 0;
     float previous = -80.0f;
     while (!started.load()) std::this_thread::yield();
-    for (int i = 0; i < maxReads && distinct < wantedChanges; ++i) {
+    while (distinct < wantedChanges && std::chrono::steady_clock::now() < deadline) {
         parameters.raiseMeterBusy();
         float levels[2] = {};
         parameters.takeData(P::Meters, levels, P::meterBytes, 0);

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/Input.h"
+#include "platform/Picture.h"
+#include "platform/Window.h"
+
+// What tests and the host tool drive in the headless back end: the clock, the mouse and the
+// keyboard, the windows' messages, and pictures written to PNG files. The window system itself
+// never acts on its own: nothing happens that the script does not ask for.
+namespace platform::headless {
+
+constexpr int screenWidth = 1280;
+constexpr int screenHeight = 1024;
+// The colour a window of a registered class shows before its owner draws.
+constexpr NativeColor buttonFaceColor = makeNativeColor(240, 240, 240);
+
+// The clock. sleepMilliseconds advances it instead of waiting.
+void setTime(std::uint32_t now);
+void advanceTime(std::uint32_t milliseconds);
+// Runs action once the clock has reached atTime (right away if it has).
+void schedule(std::uint32_t atTime, std::function<void()> action);
+
+// The mouse and the keyboard.
+void setMousePosition(int x, int y);
+void setKeyDown(Key key, bool down);
+// Releases every key and button, forgets scheduled actions and the focus.
+void resetInput();
+// Moves the mouse to (x, y) of window, holds button down and delivers the button-down message.
+// The button stays down until released.
+void pressMouse(Window* window, int x, int y, Key button = Key::leftButton);
+
+// Keyboard focus and edit fields.
+Window* focusWindow();
+// Moves the focus; an edit field losing it tells its listener.
+void setFocus(Window* window);
+// Replaces the focused edit field's text, as if the user had selected all and typed.
+void typeText(const char* text);
+// Presses Enter in the focused edit field.
+void pressEnter();
+
+// Paint messages waiting to be dispatched.
+int pendingPaintCount();
+
+// Writes the pixels as an 8-bit RGB PNG file; false when the file cannot be written.
+bool writePng(Picture* picture, const char* path);
+bool writePng(Surface* surface, const char* path);
+bool writePng(Window* window, const char* path);
+
+// Pens, brushes, fonts, pictures and surfaces created and not yet deleted.
+int liveObjectCount();
+
+}  // namespace platform::headless

@@ -1,0 +1,172 @@
+#include "platform/ModuleHandle.h"
+#include "platform/win32/Win32Handles.h"
+
+// Windows through USER: the layer's own window procedure turns the messages of the registered
+// class into calls of the WindowListener kept in each window's user-data slot.
+namespace platform {
+
+using win32::hwnd;
+using win32::windowOf;
+
+namespace win32 {
+HINSTANCE instance() { return static_cast<HINSTANCE>(moduleHandle()); }
+}  // namespace win32
+
+namespace {
+
+const char hostClassName[] = "BrillianteerHostWindow";
+
+WindowListener* listenerOf(HWND window) {
+    return reinterpret_cast<WindowListener*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK childProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const CREATESTRUCTA* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    WindowListener* listener = listenerOf(window);
+    if (!listener) return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+        case WM_DESTROY:
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            listener->windowDestroyed(windowOf(window));
+            break;
+        case WM_PAINT:
+            if (GetUpdateRect(window, nullptr, FALSE)) {
+                PAINTSTRUCT paint{};
+                HDC surface = BeginPaint(window, &paint);
+                listener->windowPaint(windowOf(window), win32::surfaceOf(surface));
+                EndPaint(window, &paint);
+                return 0;
+            }
+            break;
+        case WM_CTLCOLOREDIT: {
+            Brush* brush = listener->editFieldColors(
+                windowOf(window), windowOf(reinterpret_cast<HWND>(lParam)),
+                win32::surfaceOf(reinterpret_cast<HDC>(wParam)));
+            if (brush) return reinterpret_cast<LRESULT>(brush);
+            break;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            listener->windowMouseDown(windowOf(window), LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        default: break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool registerHostClass() {
+    static bool registered = false;
+    if (registered) return true;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = win32::instance();
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = hostClassName;
+    registered = RegisterClassA(&windowClass) != 0;
+    return registered;
+}
+
+}  // namespace
+
+bool registerWindowClass(const char* className) {
+    if (!className) return false;
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_GLOBALCLASS;
+    windowClass.lpfnWndProc = childProcedure;
+    windowClass.hInstance = win32::instance();
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = className;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+void unregisterWindowClass(const char* className) {
+    if (className) UnregisterClassA(className, win32::instance());
+}
+
+Window* createChildWindow(Window* parent, const char* className, const char* title, int x, int y,
+                          int width, int height, WindowListener* listener) {
+    if (!parent || !className) return nullptr;
+    return windowOf(CreateWindowExA(0, className, title, WS_CHILD | WS_VISIBLE, x, y, width, height,
+                                    hwnd(parent), nullptr, win32::instance(), listener));
+}
+
+Window* createTopLevelWindow(const char* title, int x, int y, int width, int height) {
+    if (!registerHostClass()) return nullptr;
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    RECT outer{0, 0, width, height};
+    AdjustWindowRect(&outer, style, FALSE);
+    HWND window =
+        CreateWindowExA(0, hostClassName, title, style, x, y, outer.right - outer.left,
+                        outer.bottom - outer.top, nullptr, nullptr, win32::instance(), nullptr);
+    if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
+    return windowOf(window);
+}
+
+void destroyWindow(Window* window) {
+    if (window) DestroyWindow(hwnd(window));
+}
+
+void moveWindow(Window* window, int x, int y) {
+    if (window) {
+        SetWindowPos(hwnd(window), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+bool windowScreenRect(Window* window, PixelRect& rect) {
+    RECT screen{};
+    if (!window || !GetWindowRect(hwnd(window), &screen)) return false;
+    rect = {screen.left, screen.top, screen.right, screen.bottom};
+    return true;
+}
+
+int windowText(Window* window, char* text, int capacity) {
+    if (!window || !text || capacity <= 0) return 0;
+    text[0] = '\0';
+    return GetWindowTextA(hwnd(window), text, capacity);
+}
+
+Surface* acquireWindowSurface(Window* window) {
+    return win32::surfaceOf(GetDC(window ? hwnd(window) : nullptr));
+}
+
+void releaseWindowSurface(Window* window, Surface* surface) {
+    if (surface) ReleaseDC(window ? hwnd(window) : nullptr, win32::dc(surface));
+}
+
+void invalidateWindow(Window* window) {
+    if (window) InvalidateRect(hwnd(window), nullptr, TRUE);
+}
+
+bool dispatchPaintMessage() {
+    MSG message{};
+    if (!PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) return false;
+    DispatchMessageA(&message);
+    return true;
+}
+
+void dispatchPendingMessages() {
+    MSG message{};
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+Cursor* systemCursor(CursorShape shape) {
+    // The system's cursor ids: arrow, wait, west-east, north-south, all four, NE-SW, NW-SE.
+    static const int ids[] = {32512, 32514, 32644, 32645, 32646, 32643, 32642};
+    return win32::cursorOf(LoadCursorA(nullptr, MAKEINTRESOURCEA(ids[static_cast<int>(shape)])));
+}
+
+Cursor* currentCursor() { return win32::cursorOf(GetCursor()); }
+
+Cursor* setCursor(Cursor* cursor) { return win32::cursorOf(SetCursor(win32::cursor(cursor))); }
+
+}  // namespace platform
