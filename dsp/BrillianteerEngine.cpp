@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "dsp/SampleVectors.h"
 #include "dsp/SignalChain.h"
 #include "params/ParameterSet.h"
 
@@ -17,6 +18,28 @@ constexpr float peakDecayPerPiece = 0.95f;
 float toMeterDb(float peak) {
     if (peak < meterFloorLinear) return meterFloorDb;
     return static_cast<float>(20.0 * std::log10(static_cast<double>(peak)));
+}
+
+// The largest |x| above `floor`, as the sequence "if |x| > p then p = |x|" gives it: a NaN
+// sample never passes the comparison. Four running maxima, merged at the end.
+float peakAbove(float floor, const float* samples, std::int32_t frames) {
+    const Int4 magnitude = {0x7fffffff, 0x7fffffff, 0x7fffffff, 0x7fffffff};
+    Float4 lanes = {floor, floor, floor, floor};
+    std::int32_t i = 0;
+    for (; i + 4 <= frames; i += 4) {
+        const Float4 level = (Float4)((Int4)loadFloat4(samples + i) & magnitude);
+        const Int4 louder = level > lanes;
+        lanes = (Float4)(((Int4)level & louder) | ((Int4)lanes & ~louder));
+    }
+    float peak = floor;
+    for (int k = 0; k < 4; ++k) {
+        if (lanes[k] > peak) peak = lanes[k];
+    }
+    for (; i < frames; ++i) {
+        const float level = std::fabs(samples[i]);
+        if (level > peak) peak = level;
+    }
+    return peak;
 }
 
 }  // namespace
@@ -111,12 +134,7 @@ void BrillianteerEngine::processPiece(const float* const* inputs, float* const* 
         std::memcpy(outputs[1], outputs[0], static_cast<std::size_t>(frames) * sizeof(float));
     }
     for (std::int32_t ch = 0; ch < inputChannels; ++ch) {
-        const float* out = outputs[ch];
-        float peak = peaks[ch] * peakDecayPerPiece;
-        for (std::int32_t i = 0; i < frames; ++i) {
-            const float level = std::fabs(out[i]);
-            if (level > peak) peak = level;
-        }
+        float peak = peakAbove(peaks[ch] * peakDecayPerPiece, outputs[ch], frames);
         // An infinite sample reads as full scale, so the meter does not stay stuck at +inf;
         // a NaN sample never passes the comparison.
         if (!(peak <= std::numeric_limits<float>::max())) peak = 1.0f;

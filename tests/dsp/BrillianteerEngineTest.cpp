@@ -153,6 +153,26 @@ TEST_F(BrillianteerEngineTest, FullScaleSineMetersZeroDbAndQuietSignalsTheFloor)
     EXPECT_EQ(meters(), (std::vector<float>{-80.0f, -80.0f}));
 }
 
+TEST_F(BrillianteerEngineTest, PeakIsTheLargestMagnitudeAndSkipsNaNSamples) {
+    BrillianteerEngine engine(2, 44100, 2, 1024);
+    setPassThrough();
+    engine.applyParameters(params);
+    std::vector<float> left = chain_signals::music(1001, 8), right = chain_signals::music(1001, 9);
+    left[500] = std::numeric_limits<float>::quiet_NaN();
+    right[700] = -3.5f;
+    std::vector<float> outLeft(1001), outRight(1001);
+    const float* inputs[2] = {left.data(), right.data()};
+    float* outputs[2] = {outLeft.data(), outRight.data()};
+    engine.process(inputs, outputs, 1001, false);
+    float expected = 0.0f;
+    for (float x : outLeft) {
+        if (std::fabs(x) > expected) expected = std::fabs(x);
+    }
+    EXPECT_TRUE(std::isnan(outLeft[608]));
+    EXPECT_EQ(engine.getPeak(0), expected);
+    EXPECT_EQ(engine.getPeak(1), 3.5f);
+}
+
 TEST_F(BrillianteerEngineTest, LongReplacingCallRunsInPiecesAndDecaysPeaksOncePerPiece) {
     BrillianteerEngine engine(2, 44100, 2, 64);
     setPassThrough();

@@ -1,0 +1,158 @@
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "dsp/BrillianteerEngine.h"
+#include "dsp/ButterworthHighPass.h"
+#include "dsp/ButterworthLowPass.h"
+#include "dsp/DelayLine.h"
+#include "dsp/FirHighPass.h"
+#include "dsp/FirKernelBank.h"
+#include "dsp/HarmonicShaper.h"
+#include "dsp/LookaheadCompressor.h"
+#include "params/BrillianteerParameters.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int kBlock = 512;
+constexpr int kSignalFrames = kRate;  // one second, played in a loop
+
+// Tones at 440 Hz and 5 kHz plus noise, per channel.
+std::vector<float> testSignal(std::uint32_t seed) {
+    std::vector<float> v(kSignalFrames + kBlock);
+    std::uint32_t state = seed;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        state = state * 1664525u + 1013904223u;
+        const float noise = float(state >> 8) * (1.0f / 8388608.0f) - 1.0f;
+        const double t = double(i) / kRate;
+        v[i] = float(0.4 * std::sin(2 * M_PI * 440.0 * t) + 0.2 * std::sin(2 * M_PI * 5000.0 * t)) +
+               0.15f * noise;
+    }
+    return v;
+}
+
+// Seconds of audio per second of one core, as the "x realtime" counter.
+void reportRealtime(benchmark::State& state, int framesPerIteration) {
+    state.counters["x realtime"] = benchmark::Counter(
+        double(state.iterations()) * framesPerIteration / kRate, benchmark::Counter::kIsRate);
+}
+
+struct StereoBuffers {
+    std::vector<float> left = testSignal(1), right = testSignal(2);
+    std::vector<float> outLeft = std::vector<float>(kBlock), outRight = std::vector<float>(kBlock);
+    std::vector<float> workLeft = std::vector<float>(kBlock),
+                       workRight = std::vector<float>(kBlock);
+    float* out[2] = {outLeft.data(), outRight.data()};
+    float* work[2] = {workLeft.data(), workRight.data()};
+    int position = 0;
+
+    // The next host block of input, copied to `work`.
+    float** nextWork() {
+        std::copy_n(left.data() + position, kBlock, workLeft.data());
+        std::copy_n(right.data() + position, kBlock, workRight.data());
+        advance();
+        return work;
+    }
+    void advance() { position = (position + kBlock) % kSignalFrames; }
+};
+
+// The whole engine with every part of the chain working, as a host drives it.
+void engineStereo44100Block512(benchmark::State& state) {
+    BrillianteerParameters params;
+    params.setValue(BrillianteerParameters::Gain, 70.0f);
+    params.setValue(BrillianteerParameters::Second, 60.0f);
+    params.setValue(BrillianteerParameters::Third, 40.0f);
+    params.setValue(BrillianteerParameters::Mix, 50.0f);
+    params.setValue(BrillianteerParameters::Freq, 3000.0f);
+    params.setValue(BrillianteerParameters::Density, 3.0f);
+    std::unique_ptr<BrillianteerEngine> engine = BrillianteerEngine::create(2, kRate, 2, kBlock);
+    engine->start();
+    engine->applyParameters(params);
+    StereoBuffers b;
+    for (auto _ : state) {
+        const float* in[2] = {b.left.data() + b.position, b.right.data() + b.position};
+        engine->applyParameters(params);
+        engine->process(in, b.out, kBlock, false);
+        b.advance();
+        benchmark::DoNotOptimize(b.outLeft.data());
+        benchmark::ClobberMemory();
+    }
+    reportRealtime(state, kBlock);
+}
+BENCHMARK(engineStereo44100Block512);
+
+// The chain's parts alone, stereo, 512 frames, in place where the chain runs them in place.
+void bandFiltersOrder6(benchmark::State& state) {
+    ButterworthHighPass high(2, 3400.0, kRate, 6);
+    ButterworthLowPass low(2, 10000.0, kRate, 6);
+    StereoBuffers b;
+    for (auto _ : state) {
+        float** w = b.nextWork();
+        high.process(w, b.out, kBlock);
+        low.process(b.out, w, kBlock);
+        benchmark::ClobberMemory();
+    }
+    reportRealtime(state, kBlock);
+}
+BENCHMARK(bandFiltersOrder6);
+
+void harmonicHighPassOrder8(benchmark::State& state) {
+    ButterworthHighPass high(2, 10986.0, kRate, 8);
+    StereoBuffers b;
+    for (auto _ : state) {
+        float** w = b.nextWork();
+        high.process(w, w, kBlock);
+        benchmark::ClobberMemory();
+    }
+    reportRealtime(state, kBlock);
+}
+BENCHMARK(harmonicHighPassOrder8);
+
+void freqHighPass(benchmark::State& state) {
+    FirKernelBank bank = FirKernelBank::forSampleRate(kRate);
+    FirHighPass fir(2, bank.fullLength(0), kBlock);
+    std::int32_t length = 0;
+    const double* kernel = bank.kernel(int(state.range(0)), length);
+    fir.setKernel(kernel, length, (bank.fullLength(0) - length) / 2);
+    StereoBuffers b;
+    for (auto _ : state) {
+        float** w = b.nextWork();
+        fir.process(w, w, kBlock);
+        benchmark::ClobberMemory();
+    }
+    reportRealtime(state, kBlock);
+}
+BENCHMARK(freqHighPass)->Arg(0)->Arg(2)->Arg(6);
+
+void bandCompressor(benchmark::State& state) {
+    LookaheadCompressor compressor(2, float(kRate), 2.0f, -40.0f, 90, 0.0f, kBlock);
+    StereoBuffers b;
+    for (auto _ : state) {
+        float** w = b.nextWork();
+        compressor.process(w, b.out, kBlock);
+        benchmark::ClobberMemory();
+    }
+    reportRealtime(state, kBlock);
+}
+BENCHMARK(bandCompressor);
+
+void shaperAndDelays(benchmark::State& state) {
+    HarmonicShaper shaper(2, 1.2f, 0.6f);
+    DelayLine dry(2, 108, kBlock), high(2, 89, kBlock);
+    StereoBuffers b;
+    for (auto _ : state) {
+        float** w = b.nextWork();
+        dry.process(w, 0, b.out, 0, kBlock);
+        high.process(w, 0, b.out, 0, kBlock);
+        shaper.process(b.out, w, kBlock);
+        benchmark::ClobberMemory();
+    }
+    reportRealtime(state, kBlock);
+}
+BENCHMARK(shaperAndDelays);
+
+}  // namespace
