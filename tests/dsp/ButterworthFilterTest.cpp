@@ -12,7 +12,7 @@
 
 namespace {
 
-struct CascadeSpec {
+struct CascadeShape {
     const char* name;
     bool highPass;
     double cutoffHz;
@@ -20,19 +20,19 @@ struct CascadeSpec {
 };
 
 // The band filters of the signal chain.
-const CascadeSpec chainCascades[] = {
+const CascadeShape chainCascades[] = {
     {"band2HighPass", true, 3400.0, 6},     {"band2LowPass", false, 10000.0, 6},
     {"band3HighPass", true, 3662.0, 6},     {"band3LowPass", false, 6667.0, 6},
     {"harmonicHighPass", true, 10986.0, 8},
 };
 
-std::unique_ptr<BiquadCascade> make(const CascadeSpec& spec, std::int32_t channels,
+std::unique_ptr<BiquadCascade> make(const CascadeShape& cascade, std::int32_t channels,
                                     double sampleRate) {
-    if (spec.highPass) {
-        return std::make_unique<ButterworthHighPass>(channels, spec.cutoffHz, sampleRate,
-                                                     spec.order);
+    if (cascade.highPass) {
+        return std::make_unique<ButterworthHighPass>(channels, cascade.cutoffHz, sampleRate,
+                                                     cascade.order);
     }
-    return std::make_unique<ButterworthLowPass>(channels, spec.cutoffHz, sampleRate, spec.order);
+    return std::make_unique<ButterworthLowPass>(channels, cascade.cutoffHz, sampleRate, cascade.order);
 }
 
 // Steady-state gain of the running filter for a sine at f: a least-squares fit of a sine and a
@@ -90,47 +90,47 @@ class ButterworthFilterTest : public ::testing::TestWithParam<double> {};
 
 TEST_P(ButterworthFilterTest, EveryChainCascadeIsThreeDecibelsDownAtItsCutoff) {
     const double fs = GetParam();
-    for (const CascadeSpec& spec : chainCascades) {
-        SCOPED_TRACE(spec.name);
-        auto filter = make(spec, 1, fs);
-        const double atCutoff = reference::magnitude(*filter, spec.cutoffHz, fs);
+    for (const CascadeShape& cascade : chainCascades) {
+        SCOPED_TRACE(cascade.name);
+        auto filter = make(cascade, 1, fs);
+        const double atCutoff = reference::magnitude(*filter, cascade.cutoffHz, fs);
         EXPECT_NEAR(20.0 * std::log10(atCutoff), -3.0103, 0.0001);
-        EXPECT_NEAR(measuredGain(*filter, spec.cutoffHz, fs), atCutoff, 2e-5);
+        EXPECT_NEAR(measuredGain(*filter, cascade.cutoffHz, fs), atCutoff, 2e-5);
     }
 }
 
 TEST_P(ButterworthFilterTest, ResponsesFollowTheAnalogButterworthMagnitude) {
     const double fs = GetParam();
-    for (const CascadeSpec& spec : chainCascades) {
-        SCOPED_TRACE(spec.name);
-        auto filter = make(spec, 1, fs);
+    for (const CascadeShape& cascade : chainCascades) {
+        SCOPED_TRACE(cascade.name);
+        auto filter = make(cascade, 1, fs);
         for (double ratio : {0.25, 0.5, 0.8, 0.95, 1.0, 1.05, 1.25, 1.6}) {
-            const double f = spec.cutoffHz * ratio;
+            const double f = cascade.cutoffHz * ratio;
             if (f >= fs / 2) continue;
             const double expected =
-                reference::butterworth(spec.highPass, spec.order, spec.cutoffHz, f, fs);
+                reference::butterworth(cascade.highPass, cascade.order, cascade.cutoffHz, f, fs);
             EXPECT_NEAR(reference::magnitude(*filter, f, fs), expected, 1e-9) << f << " Hz";
         }
-        auto running = make(spec, 1, fs);
-        const double f = spec.cutoffHz * 0.8;
+        auto running = make(cascade, 1, fs);
+        const double f = cascade.cutoffHz * 0.8;
         EXPECT_NEAR(measuredGain(*running, f, fs),
-                    reference::butterworth(spec.highPass, spec.order, spec.cutoffHz, f, fs), 2e-5);
+                    reference::butterworth(cascade.highPass, cascade.order, cascade.cutoffHz, f, fs), 2e-5);
     }
 }
 
 TEST_P(ButterworthFilterTest, PassBandEndsHaveUnityGainAndStopBandEndsANull) {
     const double fs = GetParam();
-    for (const CascadeSpec& spec : chainCascades) {
-        SCOPED_TRACE(spec.name);
-        auto filter = make(spec, 1, fs);
-        const double passEnd = spec.highPass ? fs / 2 : 0.0;
-        const double stopEnd = spec.highPass ? 0.0 : fs / 2;
+    for (const CascadeShape& cascade : chainCascades) {
+        SCOPED_TRACE(cascade.name);
+        auto filter = make(cascade, 1, fs);
+        const double passEnd = cascade.highPass ? fs / 2 : 0.0;
+        const double stopEnd = cascade.highPass ? 0.0 : fs / 2;
         EXPECT_NEAR(reference::magnitude(*filter, passEnd, fs), 1.0, 1e-9);
         EXPECT_LT(reference::magnitude(*filter, stopEnd, fs), 1e-9);
         for (std::int32_t i = 0; i < filter->getSectionCount(); ++i) {
             const double* b = filter->getSection(i).getNumerator();
             const double* a = filter->getSection(i).getDenominator();
-            const double sign = spec.highPass ? -1.0 : 1.0;
+            const double sign = cascade.highPass ? -1.0 : 1.0;
             EXPECT_NEAR((b[0] + sign * b[1] + b[2]) / (1.0 + sign * a[0] + a[1]), 1.0, 1e-12);
         }
     }
@@ -142,9 +142,9 @@ TEST_P(ButterworthFilterTest, CascadeRunsBitIdenticalToSectionsOneAfterTheOther)
     const std::vector<float> left = reference::noise(frames, 11);
     const std::vector<float> right = reference::noise(frames, 12, 0.9f);
     const std::vector<std::int32_t> pieces = reference::pieceSizes(frames, 13);
-    for (const CascadeSpec& spec : chainCascades) {
-        SCOPED_TRACE(spec.name);
-        auto filter = make(spec, 2, fs);
+    for (const CascadeShape& cascade : chainCascades) {
+        SCOPED_TRACE(cascade.name);
+        auto filter = make(cascade, 2, fs);
         reference::Cascade plain(*filter);
         std::vector<float> outRight;
         const std::vector<float> outLeft = runInPieces(*filter, left, right, pieces, outRight);
@@ -227,15 +227,15 @@ TEST(ButterworthCascadeTest, OneCallAndAnySplitGiveTheSameOutput) {
     const std::size_t frames = 20000;
     const std::vector<float> left = reference::noise(frames, 51),
                              right = reference::noise(frames, 52);
-    for (const CascadeSpec& spec : chainCascades) {
-        SCOPED_TRACE(spec.name);
-        auto whole = make(spec, 2, 48000.0);
+    for (const CascadeShape& cascade : chainCascades) {
+        SCOPED_TRACE(cascade.name);
+        auto whole = make(cascade, 2, 48000.0);
         std::vector<float> wholeRight;
         const std::vector<float> wholeLeft =
             runInPieces(*whole, left, right, {static_cast<std::int32_t>(frames)}, wholeRight);
 
         // The split is only equivalent while no piece boundary flushes a tiny state.
-        auto split = make(spec, 2, 48000.0);
+        auto split = make(cascade, 2, 48000.0);
         std::vector<float> splitLeft(frames), splitRight(frames);
         std::size_t done = 0;
         for (std::int32_t piece : reference::pieceSizes(frames, 53)) {
@@ -334,10 +334,10 @@ TEST(ButterworthCascadeTest, FiniteInputAfterANonFiniteBurstGivesFiniteOutputAft
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     for (float bad : {nan, inf, -inf}) {
-        for (const CascadeSpec& spec : chainCascades) {
-            SCOPED_TRACE(spec.name);
-            auto filter = make(spec, 2, 44100.0);
-            auto fresh = make(spec, 2, 44100.0);
+        for (const CascadeShape& cascade : chainCascades) {
+            SCOPED_TRACE(cascade.name);
+            auto filter = make(cascade, 2, 44100.0);
+            auto fresh = make(cascade, 2, 44100.0);
             std::vector<float> left = reference::noise(300, 71), right = reference::noise(300, 72);
             std::vector<float> outLeft(300), outRight(300);
             const float* in[] = {left.data(), right.data()};
