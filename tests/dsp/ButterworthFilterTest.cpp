@@ -32,7 +32,8 @@ std::unique_ptr<BiquadCascade> make(const CascadeShape& cascade, std::int32_t ch
         return std::make_unique<ButterworthHighPass>(channels, cascade.cutoffHz, sampleRate,
                                                      cascade.order);
     }
-    return std::make_unique<ButterworthLowPass>(channels, cascade.cutoffHz, sampleRate, cascade.order);
+    return std::make_unique<ButterworthLowPass>(channels, cascade.cutoffHz, sampleRate,
+                                                cascade.order);
 }
 
 // Steady-state gain of the running filter for a sine at f: a least-squares fit of a sine and a
@@ -113,8 +114,9 @@ TEST_P(ButterworthFilterTest, ResponsesFollowTheAnalogButterworthMagnitude) {
         }
         auto running = make(cascade, 1, fs);
         const double f = cascade.cutoffHz * 0.8;
-        EXPECT_NEAR(measuredGain(*running, f, fs),
-                    reference::butterworth(cascade.highPass, cascade.order, cascade.cutoffHz, f, fs), 2e-5);
+        EXPECT_NEAR(
+            measuredGain(*running, f, fs),
+            reference::butterworth(cascade.highPass, cascade.order, cascade.cutoffHz, f, fs), 2e-5);
     }
 }
 
