@@ -53,6 +53,7 @@ TEST(BlockSplitterTest, HandsTheCallersPointerArraysBackUnchanged) {
     EXPECT_EQ(outputs[1], right.data());
 }
 
+// Renders input * 2 + the number of render calls so far, and records the frame counts.
 class DoublingProcessor : public AudioProcessor {
 public:
     using AudioProcessor::AudioProcessor;
