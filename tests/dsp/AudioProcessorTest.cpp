@@ -53,16 +53,6 @@ TEST(BlockSplitterTest, HandsTheCallersPointerArraysBackUnchanged) {
     EXPECT_EQ(outputs[1], right.data());
 }
 
-TEST(BlockSplitterTest, RunsNothingForZeroOrNegativeFrames) {
-    RecordingSplitter splitter(1, 16, 2);
-    float sample = 0.0f;
-    const float* inputs[1] = {&sample};
-    float* outputs[2] = {&sample, &sample};
-    splitter.split(inputs, outputs, 0);
-    splitter.split(inputs, outputs, -5);
-    EXPECT_TRUE(splitter.pieces.empty());
-}
-
 // Renders input * 2 + the number of render calls so far, and records the frame counts.
 class DoublingProcessor : public AudioProcessor {
 public:

@@ -321,15 +321,6 @@ TEST_F(SignalChainTest, DensitySetsTheThresholdOfBothCompressorsAndIsClamped) {
     EXPECT_EQ(chain->getDensity(), 0.0f);
 }
 
-TEST_F(SignalChainTest, KickSetsBothCompressorsTimeConstants) {
-    auto chain = makeChain(1, 44100.0, Settings{});
-    const float fastAttack = chain->getBand2Compressor().getAttackCoeff();
-    chain->setKick(1.0f);
-    EXPECT_GT(chain->getBand2Compressor().getAttackCoeff(), fastAttack);
-    EXPECT_EQ(chain->getBand3Compressor().getAttackCoeff(),
-              chain->getBand2Compressor().getAttackCoeff());
-}
-
 TEST_F(SignalChainTest, FrequencyIndexIsClampedAndCentredOnTheLongestKernel) {
     auto chain = makeChain(1, 44100.0, Settings{});
     struct Case {
