@@ -50,7 +50,8 @@ public:
     }
 
     // Describes the first pixel (row by row) that differs from what expected says, or answers an
-    // empty text when all agree. The headless build also saves the picture under name.
+    // empty text when all agree. The headless build also saves both pictures, drawn and expected,
+    // as name.png and name_expected.png.
     std::string firstDifference(const std::function<Color(int, int)>& expected,
                                 const char* name = "canvas") const {
         for (int y = 0; y < height; ++y) {
@@ -59,6 +60,7 @@ public:
                 const Color have = pixel(x, y);
                 if (!have.sameRgb(want)) {
                     save(name);
+                    saveExpected(expected, name);
                     char text[160];
                     std::snprintf(text, sizeof text,
                                   "%s: pixel (%d, %d) is %d,%d,%d, expected %d,%d,%d", name, x, y,
@@ -78,6 +80,26 @@ public:
             }
         }
         return false;
+    }
+
+    // Writes the picture that was expected next to the one drawn (headless build only).
+    void saveExpected(const std::function<Color(int, int)>& expected, const char* name) const {
+#if !defined(_WIN32)
+        Canvas picture(width, height);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                platform::Brush* brush = platform::createSolidBrush(expected(x, y).native());
+                platform::Brush* previous = platform::selectBrush(picture.memory, brush);
+                platform::fillRect(picture.memory, {x, y, x + 1, y + 1});
+                platform::selectBrush(picture.memory, previous);
+                platform::deleteBrush(brush);
+            }
+        }
+        picture.save((std::string(name) + "_expected").c_str());
+#else
+        (void)expected;
+        (void)name;
+#endif
     }
 
     void save(const char* name) const {
