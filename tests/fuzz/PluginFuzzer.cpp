@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (opcode == opSetStateData)
                     value = value % static_cast<PlxIntPtr>(sizeof(scratch));
                 const auto filler = input.bytes(sizeof(scratch));
-                std::memcpy(scratch, filler.data(), filler.size());
+                if (!filler.empty()) std::memcpy(scratch, filler.data(), filler.size());
                 void* ptr = input.byte() % 4 == 0 ? nullptr : scratch;
                 record->dispatchFn(record, opcode, index, value, ptr, input.value());
                 break;
