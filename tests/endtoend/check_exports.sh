@@ -8,7 +8,7 @@ case "$kind" in
     ;;
   dll)
     exports=$(i686-w64-mingw32-objdump -p "$module" \
-      | awk '/\[Ordinal\/Name Pointer\] Table/{t=1; next} t && /^\s*\[/{print $NF; next} t && NF==0{t=0}' | sort)
+      | awk '/\[Ordinal\/Name Pointer\] Table/{t=1; next} t && /^[[:space:]]*\[/{print $NF; next} t && NF==0{t=0}' | sort)
     ;;
 esac
 if [ "$exports" != "main" ]; then
