@@ -338,22 +338,22 @@ bool HostedEffect::importHexBank(const char* text) {
     return true;
 }
 
-std::int32_t HostedEffect::connectedInputs() {
-    const std::int32_t channels = record.inputCount;
+// Channels up to the highest one the host reports connected; one channel is never asked about.
+std::int32_t HostedEffect::countConnected(std::int32_t channels,
+                                          bool (HostedEffect::*isConnected)(std::int32_t)) {
     if (channels <= 1) return channels < 1 ? 0 : 1;
     std::int32_t connected = 0;
     for (std::int32_t i = 0; i < channels; ++i)
-        if (isInputConnected(i)) connected = i + 1;
+        if ((this->*isConnected)(i)) connected = i + 1;
     return connected;
 }
 
+std::int32_t HostedEffect::connectedInputs() {
+    return countConnected(record.inputCount, &HostedEffect::isInputConnected);
+}
+
 std::int32_t HostedEffect::connectedOutputs() {
-    const std::int32_t channels = record.outputCount;
-    if (channels <= 1) return channels < 1 ? 0 : 1;
-    std::int32_t connected = 0;
-    for (std::int32_t i = 0; i < channels; ++i)
-        if (isOutputConnected(i)) connected = i + 1;
-    return connected;
+    return countConnected(record.outputCount, &HostedEffect::isOutputConnected);
 }
 
 bool HostedEffect::configurationChanged() {

@@ -80,6 +80,8 @@ protected:
     unsigned char* programStart(std::int32_t program) const;
     unsigned char* slotOf(std::int32_t program, std::int32_t parameter) const;
     bool isParameterIndex(std::int32_t index) const;
+    std::int32_t countConnected(std::int32_t channels,
+                                bool (HostedEffect::*isConnected)(std::int32_t));
 
     std::int32_t automatableCount;
     std::int32_t parameterTotal;
