@@ -61,9 +61,12 @@ void setMousePosition(int x, int y) {
 
 void setKeyDown(Key key, bool down) { world().keys[static_cast<int>(key)] = down; }
 
+void setMouseReadCost(std::uint32_t milliseconds) { world().mouseReadCost = milliseconds; }
+
 void resetInputState() {
     World& s = world();
     std::fill(std::begin(s.keys), std::end(s.keys), false);
+    s.mouseReadCost = 0;
     s.scheduled.clear();
 }
 
@@ -72,6 +75,7 @@ void resetInputState() {
 bool isKeyDown(Key key) { return headless::world().keys[static_cast<int>(key)]; }
 
 void mousePosition(int& x, int& y) {
+    if (headless::world().mouseReadCost) headless::advanceTime(headless::world().mouseReadCost);
     x = headless::world().mouseX;
     y = headless::world().mouseY;
 }

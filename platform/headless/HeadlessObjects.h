@@ -100,6 +100,7 @@ struct World {
     std::uint32_t now = 1000000;
     int mouseX = 0;
     int mouseY = 0;
+    std::uint32_t mouseReadCost = 0;
     bool keys[6] = {};
     std::vector<ScheduledAction> scheduled;
     std::set<std::string> classes;

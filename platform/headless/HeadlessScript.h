@@ -30,7 +30,11 @@ void schedule(std::uint32_t atTime, std::function<void()> action);
 // The mouse and the keyboard.
 void setMousePosition(int x, int y);
 void setKeyDown(Key key, bool down);
-// Releases every key and button, forgets scheduled actions and the focus.
+// Makes every read of the mouse position advance the clock by milliseconds (0, the start, makes
+// reads free), so that a control polling the mouse in a drag loop sees scheduled moves and
+// releases happen as time goes by.
+void setMouseReadCost(std::uint32_t milliseconds);
+// Releases every key and button, makes mouse reads free, forgets scheduled actions and the focus.
 void resetInput();
 // Moves the mouse to (x, y) of window, holds button down and delivers the button-down message.
 // The button stays down until released.

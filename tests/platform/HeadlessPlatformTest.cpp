@@ -106,6 +106,29 @@ TEST_F(HeadlessPlatformTest, ScheduledInputHappensAtItsTimeDuringASleep) {
     EXPECT_EQ(seen[1], start + 30);
 }
 
+TEST_F(HeadlessPlatformTest, ADragLoopPollingTheMouseSeesItsScriptedReleaseOnlyWhenReadsCostTime) {
+    const std::uint32_t start = platform::tickCount();
+    headless::setKeyDown(platform::Key::leftButton, true);
+    headless::schedule(start + 25, [] { headless::setMousePosition(40, 60); });
+    headless::schedule(start + 50, [] { headless::setKeyDown(platform::Key::leftButton, false); });
+    int x = 0;
+    int y = 0;
+    platform::mousePosition(x, y);
+    EXPECT_EQ(platform::tickCount(), start) << "reads are free until a cost is set";
+    headless::setMouseReadCost(10);
+    int polls = 0;
+    while (platform::isKeyDown(platform::Key::leftButton) && polls < 100) {
+        platform::mousePosition(x, y);
+        ++polls;
+    }
+    EXPECT_EQ(polls, 5);
+    EXPECT_EQ(x, 40);
+    EXPECT_EQ(y, 60);
+    headless::resetInput();
+    platform::mousePosition(x, y);
+    EXPECT_EQ(platform::tickCount(), start + 50);
+}
+
 TEST_F(HeadlessPlatformTest, PaintsWaitInTheQueueUntilDispatchedAndDrawIntoTheWindow) {
     EXPECT_EQ(headless::pendingPaintCount(), 2);  // the host and its child
     platform::invalidateWindow(frame);
