@@ -10,6 +10,7 @@
 #include "platform/Picture.h"
 #include "platform/Surface.h"
 #include "platform/Window.h"
+#include "platform/headless/HeadlessDisplay.h"
 #include "platform/headless/HeadlessScript.h"
 
 // The objects behind the headless back end's handles, shared by its source files.
@@ -65,6 +66,8 @@ struct Surface {
 };
 
 struct Window {
+    // Never BRL_DISPLAY_MAGIC: tells this binary's windows from a host's display.
+    std::uint32_t tag = 0x444E4957u;
     headless::World* world = nullptr;
     Window* parent = nullptr;
     std::vector<Window*> children;
@@ -112,12 +115,21 @@ struct World {
     std::map<std::string, std::string> shortcuts;
     int shortcutResolutions = 0;
     int liveDragMedia = 0;
+    // The host's display this world's clock, mouse and keys live in, and the top-level window
+    // standing for it; null while no window was opened in a display.
+    BrlDisplay* display = nullptr;
+    Window* displayWindow = nullptr;
 };
 
 // The world this binary's calls act on.
 World& world();
 // Makes the world that window lives in this binary's world, taking its classes along.
 void joinWorldOf(Window* window);
+// The window to use as the parent when a caller hands over parent: the display's window when
+// parent is a host's display (attaching to it the first time), else parent itself.
+Window* resolveParent(Window* parent);
+// Queues a paint of the window unless one is pending.
+void queuePaint(Window* window);
 
 // The objects every new surface starts with.
 Pen* stockBlackPen();

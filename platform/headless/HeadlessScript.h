@@ -56,6 +56,8 @@ int pendingPaintCount();
 bool writePng(Picture* picture, const char* path);
 bool writePng(Surface* surface, const char* path);
 bool writePng(Window* window, const char* path);
+// The same for width x height pixels, top row first.
+bool writePng(const NativeColor* pixels, int width, int height, const char* path);
 
 // Initialisations of OLE not yet matched by an uninitialisation.
 int oleInitializationCount();

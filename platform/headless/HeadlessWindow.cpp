@@ -26,11 +26,6 @@ World& ownWorld() {
     return instance;
 }
 
-void queuePaint(Window* window) {
-    std::vector<Window*>& queue = window->world->paintQueue;
-    if (std::find(queue.begin(), queue.end(), window) == queue.end()) queue.push_back(window);
-}
-
 Window* newWindow(Window* parent, int x, int y, int width, int height) {
     Window* window = new Window;
     window->world = &world();
@@ -85,6 +80,11 @@ void paintEditField(Window* field, Surface* surface) {
 }  // namespace
 
 World& world() { return current ? *current : ownWorld(); }
+
+void queuePaint(Window* window) {
+    std::vector<Window*>& queue = window->world->paintQueue;
+    if (std::find(queue.begin(), queue.end(), window) == queue.end()) queue.push_back(window);
+}
 
 void joinWorldOf(Window* window) {
     if (!window || !window->world || window->world == &world()) return;
@@ -146,6 +146,8 @@ void unregisterWindowClass(const char* className) {
 Window* createChildWindow(Window* parent, const char* className, const char* title, int x, int y,
                           int width, int height, WindowListener* listener) {
     if (!parent || !className) return nullptr;
+    parent = headless::resolveParent(parent);
+    if (!parent) return nullptr;
     headless::joinWorldOf(parent);
     if (!headless::world().classes.count(className)) return nullptr;
     Window* window = headless::newWindow(parent, x, y, width, height);
@@ -268,6 +270,8 @@ Cursor* setCursor(Cursor* cursor) {
 
 Window* createEditField(Window* parent, const PixelRect& area, const char* text, TextAlign align,
                         Font* font, EditFieldListener* listener) {
+    if (!parent) return nullptr;
+    parent = headless::resolveParent(parent);
     if (!parent) return nullptr;
     headless::joinWorldOf(parent);
     Window* field = headless::newWindow(parent, area.left, area.top, area.right - area.left,

@@ -1,0 +1,109 @@
+#include <cstring>
+
+#include "platform/headless/HeadlessObjects.h"
+
+// The plug-in's side of a host's display: a top-level window standing for the display, the
+// delivery of the host's events, and the composition of the window tree into its pixels.
+namespace platform::headless {
+
+namespace {
+
+bool hasDisplayMagic(Window* window) {
+    std::uint32_t magic = 0;
+    std::memcpy(&magic, window, sizeof magic);
+    return magic == BRL_DISPLAY_MAGIC;
+}
+
+bool isKnownDisplay(const BrlDisplay* display) {
+    return display->version == BRL_DISPLAY_VERSION && display->byteSize == sizeof(BrlDisplay) &&
+           display->width > 0 && display->height > 0;
+}
+
+// The deepest window under (x, y), the latest created first among siblings, as they overlap.
+Window* windowAt(Window* window, int x, int y, int& localX, int& localY) {
+    for (auto child = window->children.rbegin(); child != window->children.rend(); ++child) {
+        Window* c = *child;
+        if (x >= c->x && y >= c->y && x < c->x + c->width && y < c->y + c->height)
+            return windowAt(c, x - c->x, y - c->y, localX, localY);
+    }
+    localX = x;
+    localY = y;
+    return window;
+}
+
+void compose(Window* window, int originX, int originY, BrlDisplay* display) {
+    for (int y = 0; y < window->height; ++y) {
+        const int row = originY + y;
+        if (row < 0 || row >= display->height) continue;
+        const NativeColor* source = window->pixels.row(y);
+        for (int x = 0; x < window->width; ++x) {
+            const int column = originX + x;
+            if (column < 0 || column >= display->width) continue;
+            display->pixels[static_cast<size_t>(row) * display->width + column] = source[x];
+        }
+    }
+    for (Window* child : window->children)
+        compose(child, originX + child->x, originY + child->y, display);
+}
+
+Key buttonKey(std::uint32_t button) {
+    if (button == BRL_DISPLAY_RIGHT_BUTTON) return Key::rightButton;
+    if (button == BRL_DISPLAY_MIDDLE_BUTTON) return Key::middleButton;
+    return Key::leftButton;
+}
+
+void detach(BrlDisplay* display) {
+    World& system = world();
+    if (system.display != display) return;
+    Window* window = system.displayWindow;
+    system.display = nullptr;
+    system.displayWindow = nullptr;
+    display->deliver = nullptr;
+    display->pluginContext = nullptr;
+    destroyWindow(window);
+}
+
+std::int32_t deliver(BrlDisplay* display, const BrlDisplayEvent* event) {
+    World& system = world();
+    if (!display || !event || system.display != display) return 0;
+    switch (event->kind) {
+        case brlDisplayMouseDown: {
+            int x = 0;
+            int y = 0;
+            Window* target = windowAt(system.displayWindow, event->x, event->y, x, y);
+            pressMouse(target, x, y, buttonKey(event->button));
+            return 1;
+        }
+        case brlDisplayType: typeText(event->text); return 1;
+        case brlDisplayEnter: pressEnter(); return 1;
+        case brlDisplayCompose:
+            if (!display->pixels) return 0;
+            dispatchPendingMessages();
+            // The display's own pixels are the host's: only the windows opened in it are drawn.
+            for (Window* child : system.displayWindow->children)
+                compose(child, child->x, child->y, display);
+            return 1;
+        case brlDisplayDetach: detach(display); return 1;
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+Window* resolveParent(Window* parent) {
+    if (!hasDisplayMagic(parent)) return parent;
+    auto* display = reinterpret_cast<BrlDisplay*>(parent);
+    // A display of another version or size is refused rather than misread.
+    if (!isKnownDisplay(display)) return nullptr;
+    World& system = world();
+    if (system.display == display) return system.displayWindow;
+    if (system.display) detach(system.display);
+    Window* window = createTopLevelWindow("Display", 0, 0, display->width, display->height);
+    system.display = display;
+    system.displayWindow = window;
+    display->pluginContext = window;
+    display->deliver = deliver;
+    return window;
+}
+
+}  // namespace platform::headless
