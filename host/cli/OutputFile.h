@@ -18,6 +18,8 @@ public:
     int descriptor() const { return fd; }
     int releaseDescriptor();
     const std::string& path() const { return targetPath; }
+    // Where the bytes go until commit, for writers that open the file by name.
+    const std::string& temporaryFile() const { return temporaryPath; }
 
     // Writes all bytes or throws CommandError.
     void write(const void* data, std::size_t size);

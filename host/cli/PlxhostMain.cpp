@@ -8,6 +8,7 @@
 #include "host/cli/BankCommand.h"
 #include "host/cli/BenchCommand.h"
 #include "host/cli/CommandError.h"
+#include "host/cli/EditorCommand.h"
 #include "host/cli/InfoCommand.h"
 #include "host/cli/ProcessCommand.h"
 #include "host/cli/SynthCommand.h"
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
     CLI::App app(
         "plxhost: loads a plug-in library of the PLX interface through its `main`, shows "
         "what it offers, runs audio files through it, saves and shows program banks, "
-        "measures it.",
+        "measures it, and renders its editor.",
         "plxhost");
     app.footer(kFooter);
     app.set_version_flag("--version", "plxhost " BRL_VERSION);
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     commands.push_back(std::make_unique<AnalyzeCommand>(app));
     commands.push_back(std::make_unique<BenchCommand>(app));
     commands.push_back(std::make_unique<SynthCommand>(app));
+    commands.push_back(std::make_unique<EditorCommand>(app));
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,171 @@
+#include "host/cli/EditorCommand.h"
+
+#include <CLI/CLI.hpp>
+#include <cmath>
+#include <cstdio>
+
+#include "host/EditorDisplay.h"
+#include "host/cli/CommandError.h"
+#include "host/cli/OfflineRenderer.h"
+#include "host/cli/OutputFile.h"
+#include "host/cli/PluginSession.h"
+#include "shell/EditorBase.h"
+#include "shell/Opcodes.h"
+
+namespace {
+
+constexpr double kRate = 44100.0;
+constexpr std::int32_t kBlock = 512;
+// Where a person clicks to open the about screen: the logo at the top left.
+constexpr int kAboutX = 50;
+constexpr int kAboutY = 25;
+
+struct Point2 {
+    int x;
+    int y;
+};
+
+Point2 parsePoint(const std::string& text, const std::string& option) {
+    int x = 0;
+    int y = 0;
+    char end = 0;
+    if (std::sscanf(text.c_str(), "%d,%d%c", &x, &y, &end) != 2)
+        throw CommandError(kExitUsage, option + " " + text + ": expected X,Y in pixels");
+    return {x, y};
+}
+
+// Idle passes with the clock moving, as a host's timer would call them, then the picture.
+void idleAndCompose(PluginSession& session, EditorDisplay& display, int passes = 4) {
+    for (int i = 0; i < passes; ++i) {
+        display.compose();
+        session.plugin().dispatch(opEditorIdle);
+        display.advanceTime(50);
+    }
+    display.compose();
+}
+
+// Runs a 1 kHz sine with the given peaks through the plug-in, idling in between so that the
+// editor asks for and reads the output levels.
+void playTone(PluginSession& session, EditorDisplay& display, float leftDb, float rightDb) {
+    const float gains[2] = {std::pow(10.0f, leftDb / 20.0f), std::pow(10.0f, rightDb / 20.0f)};
+    OfflineRenderer renderer(
+        session, kBlock,
+        session.hasFlag(kFlagOverwriting) ? ProcessMode::replacing : ProcessMode::accumulating);
+    std::int64_t position = 0;
+    for (int block = 0; block < 40; ++block) {
+        std::vector<std::vector<float>>& inputs = renderer.inputs();
+        for (std::size_t c = 0; c < inputs.size(); ++c) {
+            for (std::int32_t n = 0; n < kBlock; ++n) {
+                const double phase =
+                    2.0 * M_PI * 1000.0 * static_cast<double>(position + n) / kRate;
+                inputs[c][n] = gains[c % 2] * static_cast<float>(std::sin(phase));
+            }
+        }
+        position += kBlock;
+        renderer.processBlock(kBlock);
+        if (block % 4 == 3) idleAndCompose(session, display, 1);
+    }
+}
+
+void report(PluginSession& session, const std::vector<HostRequest>& requests) {
+    int others = 0;
+    for (const HostRequest& request : requests) {
+        if (request.opcode == hostAutomate) {
+            std::printf("set   %-8s %.6f  (%s)\n", session.parameterName(request.index).c_str(),
+                        request.opt, session.parameterDisplay(request.index).c_str());
+        } else if (request.opcode == hostRequestBeginEdit) {
+            std::printf("begin edit %d\n", request.index);
+        } else if (request.opcode == hostRequestEndEdit) {
+            std::printf("end edit   %d\n", request.index);
+        } else {
+            ++others;
+        }
+    }
+    std::printf("%d other request%s (idle, time, ...)\n", others, others == 1 ? "" : "s");
+}
+
+}  // namespace
+
+EditorCommand::EditorCommand(CLI::App& app) {
+    command = app.add_subcommand(
+        "editor", "Open the plug-in's editor, click, drag and type in it, save its picture");
+    command->add_option("PLUGIN", pluginPath, "Plug-in library")->required();
+    command->add_option("OUT", outputPath, "PNG file to write")->required();
+    settings.addOptions(*command);
+    command->add_option("--meters", meters,
+                        "Play a 1 kHz sine with these input peaks in dBFS (L,R) first");
+    command->add_option("--click", clicks, "Click the left button at X,Y");
+    command->add_option("--drag", drags, "Drag with the left button from X1,Y1 to X2,Y2");
+    command->add_option("--type", texts, "Type TEXT into the open number field and press Enter");
+    command->add_flag("--about", about, "Open the about screen last");
+}
+
+bool EditorCommand::selected() const { return command->parsed(); }
+
+void EditorCommand::run() {
+    PluginSession session(pluginPath);
+    if (!session.hasFlag(kFlagHasEditor))
+        throw CommandError(kExitPlugin, pluginPath + ": the plug-in has no editor");
+    OutputFile output(outputPath);
+    settings.applyTo(session);
+    session.start(kRate, kBlock);
+
+    EditorRect* size = nullptr;
+    session.plugin().dispatch(opEditorGetRect, 0, 0, &size);
+    if (!size || size->right - size->left <= 0 || size->bottom - size->top <= 0)
+        throw CommandError(kExitPlugin, pluginPath + ": the editor reports no size");
+    EditorDisplay display(size->right - size->left, size->bottom - size->top);
+    if (!session.plugin().dispatch(opEditorOpen, 0, 0, display.parentWindow()) ||
+        !display.isAttached())
+        throw CommandError(kExitPlugin, pluginPath + ": the editor does not open in a display");
+    idleAndCompose(session, display);
+
+    if (!meters.empty()) {
+        float left = 0.0f;
+        float right = 0.0f;
+        if (std::sscanf(meters.c_str(), "%f,%f", &left, &right) != 2 || !std::isfinite(left) ||
+            !std::isfinite(right) || left > 0.0f || right > 0.0f)
+            throw CommandError(kExitUsage,
+                               "--meters " + meters + ": expected L,R in dBFS, at most 0");
+        playTone(session, display, left, right);
+    }
+
+    session.plugin().clearRequests();
+    std::size_t click = 0;
+    std::size_t drag = 0;
+    std::size_t text = 0;
+    // The actions run in the order they stand on the command line.
+    for (CLI::Option* option : command->parse_order()) {
+        if (option->get_name() == "--click" && click < clicks.size()) {
+            const Point2 p = parsePoint(clicks[click++], "--click");
+            display.click(p.x, p.y);
+        } else if (option->get_name() == "--drag" && drag < drags.size()) {
+            const std::string& spec = drags[drag++];
+            const std::size_t colon = spec.find(':');
+            if (colon == std::string::npos)
+                throw CommandError(kExitUsage, "--drag " + spec + ": expected X1,Y1:X2,Y2");
+            const Point2 from = parsePoint(spec.substr(0, colon), "--drag");
+            const Point2 to = parsePoint(spec.substr(colon + 1), "--drag");
+            display.drag(from.x, from.y, to.x, to.y);
+        } else if (option->get_name() == "--type" && text < texts.size()) {
+            display.type(texts[text++].c_str());
+            display.enter();
+        } else {
+            continue;
+        }
+        idleAndCompose(session, display, 2);
+    }
+    if (about) display.click(kAboutX, kAboutY);
+    idleAndCompose(session, display);
+    const std::vector<HostRequest> requests = session.plugin().requests();
+
+    if (!display.writePng(output.temporaryFile().c_str()))
+        throw CommandError(kExitOutput, outputPath + ": cannot write the picture");
+    output.commit();
+    session.plugin().dispatch(opEditorClose);
+    session.stop();
+
+    std::printf("editor     %d x %d pixels, written to %s\n", display.width(), display.height(),
+                outputPath.c_str());
+    report(session, requests);
+}
