@@ -35,7 +35,8 @@ protected:
     std::string differenceFromSplitAt(int split, const char* name) {
         return canvas.firstDifference(
             [&](int x, int y) {
-                if (!meterRect.contains({x, y}) || x == meterRect.right || y == meterRect.bottom)
+                if (x < meterRect.left || x >= meterRect.right || y < meterRect.top ||
+                    y >= meterRect.bottom)
                     return Canvas::paper;
                 const int row = y - meterRect.top;
                 const int column = x - meterRect.left;
@@ -53,23 +54,6 @@ protected:
     DrawContext context{nullptr, canvas.surface(), nullptr};
     LevelMeter* meter = nullptr;
 };
-
-TEST_F(LevelMeterTest, TheTwoBitmapsDifferOnEveryStepSoASplitShowsWhereItIs) {
-    ASSERT_EQ(lit.width(), 13);
-    ASSERT_EQ(lit.height(), 128);
-    ASSERT_EQ(dark.width(), 13);
-    ASSERT_EQ(dark.height(), 128);
-    int differingRows = 0;
-    for (int y = 0; y < 128; ++y) {
-        for (int x = 0; x < 13; ++x) {
-            if (!lit.at(x, y).sameRgb(dark.at(x, y))) {
-                ++differingRows;
-                break;
-            }
-        }
-    }
-    EXPECT_GE(differingRows, 64);
-}
 
 struct MeterCase {
     float value;
