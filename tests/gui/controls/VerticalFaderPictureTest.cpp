@@ -65,14 +65,15 @@ protected:
 
     // The window as the fader should leave it: paper outside its bounds, the background inside,
     // and the handle's pixels (all of them when opaque, else all but white) from window row
-    // handleTop and window column faderBounds.left + handleLeft, cut at the fader's bounds.
+    // handleTop and window column faderBounds.left + handleLeft, its first rows only, cut at
+    // the fader's bounds.
     std::function<Color(int, int)> expected(int handleTop, bool opaqueHandle = false,
-                                            int handleLeft = 0) {
+                                            int handleLeft = 0, int rows = handleHeight) {
         return [=](int x, int y) {
             if (!inside(faderBounds, x, y)) return Canvas::paper;
             const int hx = x - faderBounds.left - handleLeft;
             const int hy = y - handleTop;
-            if (0 <= hx && hx < handleWidth && 0 <= hy && hy < handleHeight) {
+            if (0 <= hx && hx < handleWidth && 0 <= hy && hy < rows) {
                 const Color h = handlePixels.at(hx, hy);
                 if (opaqueHandle || !h.sameRgb(colorTransparentKey)) return h;
             }
@@ -136,6 +137,16 @@ TEST_F(VerticalFaderPictureTest, TheHandleOffsetMovesTheHandleButNeverOutOfTheCo
     fader->setHandleOffset({0, 5});
     EXPECT_EQ(drawnAt(0.5f, 143), "");
     EXPECT_EQ(fader->getHandlePos(), 143);
+}
+
+TEST_F(VerticalFaderPictureTest, TheHandleIsCutWhereItsTravelEnds) {
+    fader = new VerticalFader(faderBounds, nullptr, 1, minPos, 150, handle.get(), background.get(),
+                              {faderBounds.left, faderBounds.top}, styleMinAtBottom);
+    fader->setHandleOffset({0, 10});
+    fader->setValue(0.0f);
+    fader->draw(&context);
+    // The top is 57 + 10 rows down; the travel ends 150 + 15 - 93 = 72 rows down.
+    EXPECT_EQ(canvas.firstDifference(expected(93 + 67, false, 0, 5), "fader"), "");
 }
 
 TEST_F(VerticalFaderPictureTest, ValuesSetFromOutsideTheRangeDrawTheHandleInsideTheControl) {
