@@ -48,6 +48,16 @@ protected:
         return a.firstDifference([&b](int x, int y) { return b.pixel(x, y); }, name);
     }
 
+    // Without saving pictures: for pairs that must differ.
+    static bool differ(const Canvas& a, const Canvas& b) {
+        for (int y = 0; y < a.height; ++y) {
+            for (int x = 0; x < a.width; ++x) {
+                if (!a.pixel(x, y).sameRgb(b.pixel(x, y))) return true;
+            }
+        }
+        return false;
+    }
+
     Canvas canvas{120, 60};
     const Box box{{10, 10, 90, 40}};
 };
@@ -226,7 +236,7 @@ TEST_F(ValueDisplayPictureTest, AShadowIsTheTextDrawnFirstOnePixelRightAndDownIn
     draw(over, once);
     for (ValueDisplay* display : {shadowed, under, over}) display->release();
     EXPECT_EQ(compare(canvas, twice, "value_display_shadow"), "");
-    EXPECT_NE(compare(canvas, once, "value_display_without_shadow"), "");
+    EXPECT_TRUE(differ(canvas, once)) << "no shadow drawn";
 }
 
 float seenValue;
