@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "gui/controls/OnOffButton.h"
+#include "tests/gui/Canvas.h"
+#include "tests/gui/controls/ArtworkPixels.h"
+
+namespace {
+
+// The editor's artwork and places, and a test picture with key-white pixels scattered over it
+// (50 x 48, see tests/gui/pictures/make_test_pictures.py): the artwork has none.
+constexpr int kickArt = 1005;
+constexpr int soloArt = 1006;
+constexpr int lampArt = 1007;
+constexpr int filmstripArt = 2002;
+constexpr Rect soloPlace{21, 59, 55, 76};
+constexpr Rect kickPlace{64, 59, 98, 76};
+constexpr Rect lampPlace{235, 44, 248, 57};
+
+class ButtonPictureTest : public ::testing::Test {
+protected:
+    // A fresh button at place, drawn once at value; answers the first wrong pixel against the
+    // art's upper (half 0) or lower (half 1) half.
+    std::string button(const ArtworkPixels& art, Rect place, float value, int half,
+                       bool transparent = false) {
+        Canvas canvas(250, 90);
+        DrawContext context(nullptr, canvas.surface(), nullptr);
+        auto* control = new OnOffButton(place, nullptr, 14, art.get());
+        control->setValue(value);
+        control->setTransparent(transparent);
+        control->draw(&context);
+        const bool clean = !control->isDirty();
+        control->release();
+        const Point source{0, half * art.get()->getHeight() / 2};
+        const std::string name = "button_" + std::to_string(art.get()->getResourceId()) + "_" +
+                                 std::to_string(value) + (transparent ? "_transparent" : "");
+        std::string difference =
+            canvas.firstDifference(art.pieceAt(place, source, transparent), name.c_str());
+        if (!clean) difference += " (still dirty after drawing)";
+        return difference;
+    }
+};
+
+TEST_F(ButtonPictureTest, OffShowsTheUpperHalfAndOnTheLowerHalfOfEachButtonsArt) {
+    const struct {
+        int id;
+        Rect place;
+    } buttons[] = {{soloArt, soloPlace}, {kickArt, kickPlace}, {lampArt, lampPlace}};
+    for (const auto& b : buttons) {
+        const ArtworkPixels art(b.id);
+        const int half = art.get()->getHeight() / 2;
+        ASSERT_EQ(half, b.place.height());
+        ASSERT_TRUE(art.piecesDiffer({0, 0}, {0, half}, b.place.width(), half));
+        EXPECT_EQ(button(art, b.place, 0.0f, 0), "");
+        EXPECT_EQ(button(art, b.place, 1.0f, 1), "");
+    }
+}
+
+TEST_F(ButtonPictureTest, EveryValueButZeroShowsTheOnHalf) {
+    const ArtworkPixels art(soloArt);
+    EXPECT_EQ(button(art, soloPlace, 0.5f, 1), "");
+    EXPECT_EQ(button(art, soloPlace, -1.0f, 1), "");
+    EXPECT_EQ(button(art, soloPlace, 1e-30f, 1), "");
+    EXPECT_EQ(button(art, soloPlace, -0.0f, 0), "");
+}
+
+TEST_F(ButtonPictureTest, ATransparentButtonLetsKeyWhiteShowThroughAndAPlainOneCopiesIt) {
+    const ArtworkPixels art(filmstripArt);
+    const Rect place{5, 5, 55, 29};
+    for (const int half : {0, 1}) {
+        EXPECT_EQ(button(art, place, static_cast<float>(half), half, true), "");
+        EXPECT_EQ(button(art, place, static_cast<float>(half), half, false), "");
+    }
+}
+
+TEST_F(ButtonPictureTest, AButtonWithoutBackgroundDrawsNothingAndIsCleanAfterwards) {
+    Canvas canvas(250, 90);
+    DrawContext context(nullptr, canvas.surface(), nullptr);
+    auto* control = new OnOffButton(soloPlace, nullptr, 14, nullptr);
+    control->setValue(1.0f);
+    control->draw(&context);
+    EXPECT_FALSE(control->isDirty());
+    control->release();
+    EXPECT_FALSE(canvas.anyInk(0, 0, canvas.width, canvas.height));
+}
+
+}  // namespace
