@@ -3,6 +3,7 @@
 #include <string>
 
 #include "gui/controls/OnOffButton.h"
+#include "gui/controls/StepSwitch.h"
 #include "tests/gui/Canvas.h"
 #include "tests/gui/controls/ArtworkPixels.h"
 
@@ -10,10 +11,14 @@ namespace {
 
 // The editor's artwork and places, and a test picture with key-white pixels scattered over it
 // (50 x 48, see tests/gui/pictures/make_test_pictures.py): the artwork has none.
+constexpr int frequencyArt = 1004;
+constexpr int densityArt = 1003;
 constexpr int kickArt = 1005;
 constexpr int soloArt = 1006;
 constexpr int lampArt = 1007;
 constexpr int filmstripArt = 2002;
+constexpr Rect frequencyPlace{108, 24, 158, 40};
+constexpr Rect densityPlace{166, 24, 216, 40};
 constexpr Rect soloPlace{21, 59, 55, 76};
 constexpr Rect kickPlace{64, 59, 98, 76};
 constexpr Rect lampPlace{235, 44, 248, 57};
@@ -34,6 +39,28 @@ protected:
         control->release();
         const Point source{0, half * art.get()->getHeight() / 2};
         const std::string name = "button_" + std::to_string(art.get()->getResourceId()) + "_" +
+                                 std::to_string(value) + (transparent ? "_transparent" : "");
+        std::string difference =
+            canvas.firstDifference(art.pieceAt(place, source, transparent), name.c_str());
+        if (!clean) difference += " (still dirty after drawing)";
+        return difference;
+    }
+
+    // The same for a step switch drawing picture k of the art, each frameHeight tall from offset.
+    std::string stepSwitch(const ArtworkPixels& art, Rect place, float value, int k,
+                           std::int32_t frameHeight = 16, Point offset = {},
+                           bool transparent = false) {
+        Canvas canvas(250, 90);
+        DrawContext context(nullptr, canvas.surface(), nullptr);
+        auto* control = new StepSwitch(place, nullptr, 17, frameHeight, art.get(), offset,
+                                       StepSwitch::styleHorizontal);
+        control->setValue(value);
+        control->setTransparent(transparent);
+        control->draw(&context);
+        const bool clean = !control->isDirty();
+        control->release();
+        const Point source{offset.h, offset.v + k * frameHeight};
+        const std::string name = "switch_" + std::to_string(art.get()->getResourceId()) + "_" +
                                  std::to_string(value) + (transparent ? "_transparent" : "");
         std::string difference =
             canvas.firstDifference(art.pieceAt(place, source, transparent), name.c_str());
@@ -78,6 +105,57 @@ TEST_F(ButtonPictureTest, AButtonWithoutBackgroundDrawsNothingAndIsCleanAfterwar
     Canvas canvas(250, 90);
     DrawContext context(nullptr, canvas.surface(), nullptr);
     auto* control = new OnOffButton(soloPlace, nullptr, 14, nullptr);
+    control->setValue(1.0f);
+    control->draw(&context);
+    EXPECT_FALSE(control->isDirty());
+    control->release();
+    EXPECT_FALSE(canvas.anyInk(0, 0, canvas.width, canvas.height));
+}
+
+TEST_F(ButtonPictureTest, MinusZeroAndPlusShowTheFirstSecondAndThirdPictureOfEachSwitch) {
+    const struct {
+        int id;
+        Rect place;
+    } switches[] = {{frequencyArt, frequencyPlace}, {densityArt, densityPlace}};
+    for (const auto& s : switches) {
+        const ArtworkPixels art(s.id);
+        ASSERT_EQ(art.get()->getHeight(), 3 * s.place.height());
+        ASSERT_TRUE(art.piecesDiffer({0, 0}, {0, 16}, 50, 16));
+        ASSERT_TRUE(art.piecesDiffer({0, 16}, {0, 32}, 50, 16));
+        ASSERT_TRUE(art.piecesDiffer({0, 0}, {0, 32}, 50, 16));
+        EXPECT_EQ(stepSwitch(art, s.place, -1.0f, 0), "");
+        EXPECT_EQ(stepSwitch(art, s.place, 0.0f, 1), "");
+        EXPECT_EQ(stepSwitch(art, s.place, 1.0f, 2), "");
+    }
+}
+
+TEST_F(ButtonPictureTest, ASwitchValueBetweenTheStepsShowsTheMinusPicture) {
+    const ArtworkPixels art(frequencyArt);
+    for (const float value : {0.5f, -0.5f, 2.0f, 0.999f}) {
+        EXPECT_EQ(stepSwitch(art, frequencyPlace, value, 0), "") << value;
+    }
+}
+
+TEST_F(ButtonPictureTest, TheSwitchsOffsetAndFrameHeightPlaceEveryPictureInsideItsBitmap) {
+    const ArtworkPixels art(filmstripArt);
+    const Rect place{20, 30, 60, 46};
+    for (const int k : {0, 1, 2}) {
+        EXPECT_EQ(stepSwitch(art, place, static_cast<float>(k - 1), k, 14, {7, 4}), "") << k;
+    }
+}
+
+TEST_F(ButtonPictureTest, ATransparentSwitchLetsKeyWhiteShowThrough) {
+    const ArtworkPixels art(filmstripArt);
+    for (const int k : {0, 1, 2}) {
+        EXPECT_EQ(stepSwitch(art, frequencyPlace, static_cast<float>(k - 1), k, 16, {}, true), "")
+            << k;
+    }
+}
+
+TEST_F(ButtonPictureTest, ASwitchWithoutBackgroundDrawsNothingAndIsCleanAfterwards) {
+    Canvas canvas(250, 90);
+    DrawContext context(nullptr, canvas.surface(), nullptr);
+    auto* control = new StepSwitch(frequencyPlace, nullptr, 17, 16, nullptr, {}, 0);
     control->setValue(1.0f);
     control->draw(&context);
     EXPECT_FALSE(control->isDirty());
