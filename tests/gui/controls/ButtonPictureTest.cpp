@@ -29,43 +29,36 @@ protected:
     // art's upper (half 0) or lower (half 1) half.
     std::string button(const ArtworkPixels& art, Rect place, float value, int half,
                        bool transparent = false) {
-        Canvas canvas(250, 90);
-        DrawContext context(nullptr, canvas.surface(), nullptr);
         auto* control = new OnOffButton(place, nullptr, 14, art.get());
-        control->setValue(value);
-        control->setTransparent(transparent);
-        control->draw(&context);
-        const bool clean = !control->isDirty();
-        control->release();
-        const Point source{0, half * art.get()->getHeight() / 2};
-        const std::string name = "button_" + std::to_string(art.get()->getResourceId()) + "_" +
-                                 std::to_string(value) + (transparent ? "_transparent" : "");
-        std::string difference =
-            canvas.firstDifference(art.pieceAt(place, source, transparent), name.c_str());
-        if (!clean) difference += " (still dirty after drawing)";
-        return difference;
+        return drawn(control, value, transparent, art, {0, half * art.get()->getHeight() / 2});
     }
 
     // The same for a step switch drawing picture k of the art, each frameHeight tall from offset.
     std::string stepSwitch(const ArtworkPixels& art, Rect place, float value, int k,
                            std::int32_t frameHeight = 16, Point offset = {},
                            bool transparent = false) {
-        Canvas canvas(250, 90);
-        DrawContext context(nullptr, canvas.surface(), nullptr);
         auto* control = new StepSwitch(place, nullptr, 17, frameHeight, art.get(), offset,
                                        StepSwitch::styleHorizontal);
+        return drawn(control, value, transparent, art, {offset.h, offset.v + k * frameHeight});
+    }
+
+    // Draws the control once at value on a fresh canvas and releases it; the first pixel that
+    // differs from the piece of art at source put at the control's place, or "".
+    static std::string drawn(Control* control, float value, bool transparent,
+                             const ArtworkPixels& art, Point source) {
+        Canvas canvas(250, 90);
+        DrawContext context(nullptr, canvas.surface(), nullptr);
         control->setValue(value);
         control->setTransparent(transparent);
         control->draw(&context);
         const bool clean = !control->isDirty();
+        const Rect place = control->getBounds();
         control->release();
-        const Point source{offset.h, offset.v + k * frameHeight};
-        const std::string name = "switch_" + std::to_string(art.get()->getResourceId()) + "_" +
+        const std::string name = "drawn_" + std::to_string(art.get()->getResourceId()) + "_" +
                                  std::to_string(value) + (transparent ? "_transparent" : "");
-        std::string difference =
+        const std::string difference =
             canvas.firstDifference(art.pieceAt(place, source, transparent), name.c_str());
-        if (!clean) difference += " (still dirty after drawing)";
-        return difference;
+        return clean ? difference : difference + " (still dirty after drawing)";
     }
 };
 

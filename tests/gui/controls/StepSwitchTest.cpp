@@ -137,11 +137,6 @@ TEST_F(StepSwitchTest, HoldingThePlusHalfNotifiesPlusOnceAndTheReleaseNotifiesZe
     EXPECT_GE(platform::tickCount(), start + 500);
 }
 
-TEST_F(StepSwitchTest, PressingTheMinusHalfNotifiesMinusThenZero) {
-    EXPECT_EQ(press({115, 30}), (Events{"begin 17", "-1", "end 17", "0"}));
-    EXPECT_EQ(editor->pictures, (std::vector<int>{0, 1}));
-}
-
 TEST_F(StepSwitchTest, APointOnTheMiddleLineCountsForMinusAndOnePixelRightOfItForPlus) {
     const Events minus{"begin 17", "-1", "end 17", "0"};
     const Events plus{"begin 17", "+1", "end 17", "0"};
@@ -149,6 +144,7 @@ TEST_F(StepSwitchTest, APointOnTheMiddleLineCountsForMinusAndOnePixelRightOfItFo
     EXPECT_EQ(press({108 + 26, 32}), plus);
     EXPECT_EQ(press({108, 24}), minus) << "top left corner";
     EXPECT_EQ(press({158, 40}), plus) << "bottom right corner";
+    EXPECT_EQ(editor->pictures, (std::vector<int>{0, 1, 2, 1, 0, 1, 2, 1}));
 }
 
 TEST_F(StepSwitchTest, WithoutTheHorizontalStyleTheTopHalfIsMinusAndTheBottomHalfPlus) {
@@ -221,7 +217,8 @@ TEST_F(StepSwitchTest, ADisabledSwitchIgnoresPressesAndTheWheel) {
     EXPECT_TRUE(events.empty());
 }
 
-TEST_F(StepSwitchTest, AWheelNotchForwardStepsMinusAndBackwardPlusWithoutAnEditBracket) {
+TEST_F(StepSwitchTest,
+       AWheelNotchForwardStepsMinusAndBackwardPlusWithoutAnEditBracketWhateverTheStyle) {
     moveMouse({130, 30});
     EXPECT_TRUE(editor->onWheel(1.0f));
     EXPECT_EQ(events, (Events{"-1", "0"}));
@@ -232,13 +229,10 @@ TEST_F(StepSwitchTest, AWheelNotchForwardStepsMinusAndBackwardPlusWithoutAnEditB
     EXPECT_TRUE(editor->onWheel(0.0f));
     EXPECT_EQ(events, (Events{"+1", "0"})) << "no distance counts as backward";
     EXPECT_EQ(editor->pictures, (std::vector<int>{0, 1, 2, 1, 2, 1}));
-}
-
-TEST_F(StepSwitchTest, TheWheelStepsTheSameWayWhateverTheStyle) {
+    events.clear();
     moveMouse({190, 38});
     EXPECT_TRUE(editor->onWheel(2.0f));
-    EXPECT_TRUE(editor->onWheel(-0.5f));
-    EXPECT_EQ(events, (Events{"-1", "0", "+1", "0"}));
+    EXPECT_EQ(events, (Events{"-1", "0"})) << "whatever the style";
 }
 
 }  // namespace
