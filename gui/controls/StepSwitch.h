@@ -23,7 +23,9 @@ public:
     void draw(DrawContext* context) override;
     // Tracks the mouse between the halves inside an edit bracket while any button or modifier
     // key is held, telling the listener of each change; outside the switch the value returns to
-    // what it was at the press. The release always ends with a notification carrying 0.
+    // what it was at the press. The release always ends with a notification carrying 0. The
+    // listener redraws the switch after each notification; until it does, every poll of a held
+    // button counts as a change again.
     void onMouse(DrawContext* context, Point where) override;
     // One step per call, whatever the style: forward (distance > 0) -1, otherwise +1, each
     // followed by a notification carrying 0. No edit bracket.
