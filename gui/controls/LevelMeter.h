@@ -5,10 +5,6 @@
 #include "gui/Bitmap.h"
 #include "gui/Control.h"
 
-// Meter styles: only the horizontal bit is tested; anything else grows from the bottom.
-constexpr std::int32_t styleHorizontal = 1;
-constexpr std::int32_t styleVertical = 2;
-
 // A value 0..1 shown as a bar of ledCount steps: the lit part comes from the on-bitmap, the
 // dark rest from the off-bitmap, both the meter's size, split at a whole step. The bar sinks by
 // at most fallStep per redraw. Takes no mouse input.
@@ -18,6 +14,10 @@ protected:
     ~LevelMeter() override;
 
 public:
+    // Meter styles: only the horizontal bit is tested; anything else grows from the bottom.
+    static constexpr std::int32_t styleHorizontal = 1;
+    static constexpr std::int32_t styleVertical = 2;
+
     // Holds a reference to each bitmap given; offBitmap may be null, and without onBitmap the
     // meter draws nothing. The fall step starts at 1.0, which never holds the bar up.
     LevelMeter(const Rect& size, Bitmap* onBitmap, Bitmap* offBitmap, std::int32_t ledCount,

@@ -6,14 +6,6 @@
 #include "gui/Control.h"
 #include "gui/Fonts.h"
 
-// Style bits of ValueDisplay and the controls derived from it.
-constexpr std::int32_t styleShadowedText = 0x4;  // text drawn first in the shadow colour, +1,+1
-constexpr std::int32_t styleSunken = 0x80;       // bevel: top/left back colour, bottom/right frame
-constexpr std::int32_t styleRaised = 0x100;      // bevel the other way round; sunken wins
-constexpr std::int32_t styleNoText = 0x800;
-constexpr std::int32_t styleNoDraw = 0x1000;       // draws nothing and never asks to be drawn
-constexpr std::int32_t styleDoubleClick = 0x2000;  // a text edit opens on a double click
-
 // Formatters write into a buffer of 256 bytes that starts empty.
 using ValueToText = void (*)(float value, char* out);
 using ValueToText2 = void (*)(float value, char* out, std::int32_t userData);
@@ -27,6 +19,16 @@ protected:
     ~ValueDisplay() override;
 
 public:
+    // Style bits of ValueDisplay and the controls derived from it.
+    static constexpr std::int32_t styleShadowedText =
+        0x4;  // text drawn first in the shadow colour, +1,+1
+    static constexpr std::int32_t styleSunken =
+        0x80;  // bevel: top/left back colour, bottom/right frame
+    static constexpr std::int32_t styleRaised = 0x100;  // bevel the other way round; sunken wins
+    static constexpr std::int32_t styleNoText = 0x800;
+    static constexpr std::int32_t styleNoDraw = 0x1000;  // draws nothing and never asks to be drawn
+    static constexpr std::int32_t styleDoubleClick = 0x2000;  // a text edit opens on a double click
+
     // No listener, tag 0. A display of styleNoDraw starts clean.
     ValueDisplay(const Rect& size, Bitmap* background, std::int32_t style);
 

@@ -5,11 +5,6 @@
 #include "gui/Bitmap.h"
 #include "gui/Control.h"
 
-// Orientation bits of a fader. Drawing reads only styleMinAtTop, the mouse only
-// styleMinAtBottom: a fader is given exactly one of them.
-constexpr std::int32_t styleMinAtTop = 0x20;
-constexpr std::int32_t styleMinAtBottom = 0x40;
-
 // A continuous control whose value 0..1 is the position of a handle bitmap on a vertical track.
 // The track is a window onto the background bitmap at offset, so a fader laid over the full
 // background picture shows the picture under it unchanged, with the handle on top.
@@ -24,6 +19,11 @@ protected:
     ~VerticalFader() override;
 
 public:
+    // Orientation bits of a fader. Drawing reads only styleMinAtTop, the mouse only
+    // styleMinAtBottom: a fader is given exactly one of them.
+    static constexpr std::int32_t styleMinAtTop = 0x20;
+    static constexpr std::int32_t styleMinAtBottom = 0x40;
+
     // minPos and maxPos are the window y of the handle's top at the two ends of its travel;
     // offset is where the track's window starts in background. Holds a reference to handle and
     // background when given; the handle's size is taken now and kept.

@@ -26,7 +26,7 @@ protected:
     }
 
     LevelMeter* makeEditorMeter() {
-        meter = new LevelMeter(meterRect, lit.get(), dark.get(), 30, styleVertical);
+        meter = new LevelMeter(meterRect, lit.get(), dark.get(), 30, LevelMeter::styleVertical);
         meter->setFallStep(1.0f);
         return meter;
     }
@@ -172,7 +172,7 @@ TEST_F(LevelMeterTest, AHorizontalMeterGrowsFromTheLeftAndTakesTheDarkPartAtItsO
     BitmapPixels on(filmstripId);
     BitmapPixels off(aboutId);
     const Rect area{20, 30, 70, 78};
-    meter = new LevelMeter(area, on.get(), off.get(), 10, styleHorizontal);
+    meter = new LevelMeter(area, on.get(), off.get(), 10, LevelMeter::styleHorizontal);
     meter->setValue(0.34f);  // 3 of 10 steps: 15 of 50 columns
     redraw();
     EXPECT_EQ(meter->getOnRect(), (Rect{20, 30, 35, 78}));
@@ -198,7 +198,7 @@ TEST_F(LevelMeterTest, AStyleIsHorizontalOnlyWhenItsLowestBitIsSet) {
 TEST_F(LevelMeterTest, WithoutAnOffBitmapOnlyTheLitPartIsDrawnAndSeeThroughPixelsShowWhenAsked) {
     BitmapPixels on(filmstripId);
     const Rect area{20, 30, 70, 78};
-    meter = new LevelMeter(area, on.get(), nullptr, 10, styleHorizontal);
+    meter = new LevelMeter(area, on.get(), nullptr, 10, LevelMeter::styleHorizontal);
     meter->setTransparent(true);
     meter->setValue(0.5f);
     redraw();
@@ -215,7 +215,7 @@ TEST_F(LevelMeterTest, WithoutAnOffBitmapOnlyTheLitPartIsDrawnAndSeeThroughPixel
 }
 
 TEST_F(LevelMeterTest, AMeterWithoutItsLitBitmapDrawsNothing) {
-    meter = new LevelMeter(meterRect, nullptr, dark.get(), 30, styleVertical);
+    meter = new LevelMeter(meterRect, nullptr, dark.get(), 30, LevelMeter::styleVertical);
     meter->setValue(0.5f);
     redraw();
     EXPECT_FALSE(canvas.anyInk(0, 0, canvas.width, canvas.height));
@@ -229,7 +229,7 @@ TEST_F(LevelMeterTest, ANotANumberValueShowsAnEmptyBar) {
 }
 
 TEST_F(LevelMeterTest, AMeterWithoutStepsIsEitherDarkOrLit) {
-    meter = new LevelMeter(meterRect, lit.get(), dark.get(), 0, styleVertical);
+    meter = new LevelMeter(meterRect, lit.get(), dark.get(), 0, LevelMeter::styleVertical);
     meter->setValue(0.4f);
     redraw();
     EXPECT_EQ(differenceFromSplitAt(128, "meter_nosteps_dark"), "");

@@ -51,7 +51,7 @@ protected:
         popup = new AboutPopup(logoRect, &listener, 0, about.get(), editorRect, {0, 0});
         frame->addView(popup);
         popup->setLine("Version: 1.0.0", lineRect, colorWhite, textAlignLeft);
-        meter = new LevelMeter(meterRect, lit.get(), dark.get(), 30, styleVertical);
+        meter = new LevelMeter(meterRect, lit.get(), dark.get(), 30, LevelMeter::styleVertical);
         meter->setFallStep(1.0f);
         frame->addView(meter);
         probe = new probes::ProbeControl(probeRect, nullptr, 3);

@@ -281,7 +281,7 @@ TEST_F(TextEditTest, TheOpenFieldIsPaintedInTheControlsColoursAndAlignment) {
 TEST_F(TextEditTest, WithTheDoubleClickStyleTwoClicksWithinTheDoubleClickTimeOpenTheField) {
     GuiEditor editor(nullptr);
     openFrame(&editor);
-    ValueEdit* input = inputNumber(styleDoubleClick);
+    ValueEdit* input = inputNumber(ValueDisplay::styleDoubleClick);
     click(40, 208);
     EXPECT_EQ(input->getEditWindow(), nullptr);
     headless::advanceTime(499);
@@ -307,7 +307,7 @@ TEST_F(TextEditTest, WithTheDoubleClickStyleTwoClicksWithinTheDoubleClickTimeOpe
 TEST_F(TextEditTest, ADoubleClickCountsWhenItsDeadlineLiesPastTheWrapOfTheClockOrItStartsAtZero) {
     GuiEditor editor(nullptr);
     openFrame(&editor);
-    ValueEdit* input = inputNumber(styleDoubleClick);
+    ValueEdit* input = inputNumber(ValueDisplay::styleDoubleClick);
     headless::setTime(0xFFFFFF00u);
     click(40, 208);
     headless::advanceTime(0x80);
@@ -324,7 +324,7 @@ TEST_F(TextEditTest, ADoubleClickCountsWhenItsDeadlineLiesPastTheWrapOfTheClockO
 }
 
 TEST_F(TextEditTest, WithoutAnEditorTheDoubleClickStyleOpensOnOneClick) {
-    ValueEdit* input = inputNumber(styleDoubleClick);
+    ValueEdit* input = inputNumber(ValueDisplay::styleDoubleClick);
     click(40, 208);
     EXPECT_TRUE(isOpen(input));
 }

@@ -95,7 +95,7 @@ TEST_F(ValueDisplayPictureTest, TheEditorsNumberFieldIsABlackBoxWithBlackEdgesAn
 
 TEST_F(ValueDisplayPictureTest,
        WithoutTextTheBoxIsFilledInTheBackColourAndOutlinedInTheFrameColour) {
-    ValueDisplay* display = styled(new ValueDisplay(box.r, nullptr, styleNoText));
+    ValueDisplay* display = styled(new ValueDisplay(box.r, nullptr, ValueDisplay::styleNoText));
     draw(display, canvas);
     display->release();
     EXPECT_EQ(canvas.firstDifference(
@@ -109,7 +109,7 @@ TEST_F(ValueDisplayPictureTest,
 
 TEST_F(ValueDisplayPictureTest,
        TheTextChangesOnlyPixelsInsideTheBoxAndLeavesItsRightAndBottomEdges) {
-    ValueDisplay* bare = styled(new ValueDisplay(box.r, nullptr, styleNoText));
+    ValueDisplay* bare = styled(new ValueDisplay(box.r, nullptr, ValueDisplay::styleNoText));
     ValueDisplay* shown = styled(new ValueDisplay(box.r, nullptr, 0));
     shown->setValue(12.5f);
     Canvas boxOnly(120, 60);
@@ -134,10 +134,13 @@ TEST_F(ValueDisplayPictureTest, ABevelReplacesTheOutlineAndSunkenWinsOverRaised)
         Color topLeft;
         Color bottomRight;
     };
-    for (const Case& c : {Case{styleSunken, back, outline}, Case{styleRaised, outline, back},
-                          Case{styleSunken | styleRaised, back, outline}}) {
+    for (const Case& c :
+         {Case{ValueDisplay::styleSunken, back, outline},
+          Case{ValueDisplay::styleRaised, outline, back},
+          Case{ValueDisplay::styleSunken | ValueDisplay::styleRaised, back, outline}}) {
         Canvas picture(120, 60);
-        ValueDisplay* display = styled(new ValueDisplay(box.r, nullptr, c.style | styleNoText));
+        ValueDisplay* display =
+            styled(new ValueDisplay(box.r, nullptr, c.style | ValueDisplay::styleNoText));
         draw(display, picture);
         display->release();
         const Rect& r = box.r;
@@ -155,7 +158,7 @@ TEST_F(ValueDisplayPictureTest, ABevelReplacesTheOutlineAndSunkenWinsOverRaised)
 }
 
 TEST_F(ValueDisplayPictureTest, ANoDrawDisplayStartsCleanDrawsNothingAndStaysClean) {
-    ValueDisplay* display = new ValueDisplay(box.r, nullptr, styleNoDraw);
+    ValueDisplay* display = new ValueDisplay(box.r, nullptr, ValueDisplay::styleNoDraw);
     EXPECT_FALSE(display->isDirty());
     display->setValue(3.0f);
     draw(display, canvas);
@@ -174,7 +177,7 @@ TEST_F(ValueDisplayPictureTest, ATransparentDisplayWithoutBitmapDrawsOnlyItsText
     EXPECT_TRUE(canvas.pixel(box.r.left, box.r.top).sameRgb(Canvas::paper));
 
     Canvas noText(120, 60);
-    display->setStyle(styleNoText);
+    display->setStyle(ValueDisplay::styleNoText);
     draw(display, noText);
     display->release();
     EXPECT_FALSE(noText.anyInk(0, 0, noText.width, noText.height));
@@ -193,7 +196,7 @@ TEST_F(ValueDisplayPictureTest,
     const Rect r{5, 5, 45, 25};
     for (bool transparent : {false, true}) {
         Canvas drawn(60, 40);
-        ValueDisplay* display = new ValueDisplay(r, picture, styleNoText);
+        ValueDisplay* display = new ValueDisplay(r, picture, ValueDisplay::styleNoText);
         EXPECT_EQ(picture->referenceCount(), 2);
         display->setBackgroundOffset({3, 7});
         display->setTransparent(transparent);
@@ -218,7 +221,7 @@ TEST_F(ValueDisplayPictureTest,
 TEST_F(ValueDisplayPictureTest, AShadowIsTheTextDrawnFirstOnePixelRightAndDownInTheShadowColour) {
     // Transparent displays draw their text alone, so the shadowed one must equal the text drawn
     // twice: in the shadow colour one pixel right and down, then in the font colour in place.
-    ValueDisplay* shadowed = new ValueDisplay(box.r, nullptr, styleShadowedText);
+    ValueDisplay* shadowed = new ValueDisplay(box.r, nullptr, ValueDisplay::styleShadowedText);
     ValueDisplay* under = new ValueDisplay(box.r.movedBy({1, 1}), nullptr, 0);
     ValueDisplay* over = new ValueDisplay(box.r, nullptr, 0);
     for (ValueDisplay* display : {shadowed, under, over}) {
@@ -316,7 +319,7 @@ TEST_F(ValueDisplayPictureTest, SettersDirtyTheControlOnlyWhenTheyChangeSomethin
     expectDirtied(true, "back colour");
     edit->setTextAlign(textAlignCenter);
     expectDirtied(false, "same alignment");
-    edit->setStyle(styleSunken);
+    edit->setStyle(ValueDisplay::styleSunken);
     expectDirtied(true, "style");
     edit->setText("abc");
     expectDirtied(false, "same text");

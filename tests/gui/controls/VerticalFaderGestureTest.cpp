@@ -73,7 +73,7 @@ public:
         HostedEditor::open(parent);
         frame = new Frame({0, 0, 330, 260}, parent, this);
         fader = new CountedFader(Rect{38, 93, 50, 198}, this, 1, 93, 183, bitmaps.get(1010),
-                                 bitmaps.get(1001), Point{38, 93}, styleMinAtBottom);
+                                 bitmaps.get(1001), Point{38, 93}, VerticalFader::styleMinAtBottom);
         frame->addView(fader);
         isOpen = true;
         return 1;
@@ -282,7 +282,7 @@ TEST_F(VerticalFaderGestureTest, TheWheelStepsByATenthOrWithShiftAHundredthAndNe
 TEST_F(VerticalFaderGestureTest, NoGestureGivesTheFaderAValueThatIsNotANumber) {
     auto* flat =
         new CountedFader(Rect{100, 93, 112, 198}, editor, 2, 93, 93, editor->getBitmaps().get(1010),
-                         nullptr, Point{}, styleMinAtBottom);
+                         nullptr, Point{}, VerticalFader::styleMinAtBottom);
     editor->getFrame()->addView(flat);
     flat->setValue(0.3f);
     flat->setDirty(false);

@@ -57,7 +57,7 @@ protected:
         EXPECT_EQ(handle.get()->referenceCount(), 1);
     }
 
-    VerticalFader* makeFader(std::int32_t style = styleMinAtBottom) {
+    VerticalFader* makeFader(std::int32_t style = VerticalFader::styleMinAtBottom) {
         fader = new VerticalFader(faderBounds, nullptr, 1, minPos, maxPos, handle.get(),
                                   background.get(), {faderBounds.left, faderBounds.top}, style);
         return fader;
@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(EditorGeometry, VerticalFaderPositionTest,
                                            Position{0.5f, 138}, Position{20.0f / 26.0f, 113}));
 
 TEST_F(VerticalFaderPictureTest, TheMinAtTopStylePutsTheHandleLowerForHigherValues) {
-    makeFader(styleMinAtTop);
+    makeFader(VerticalFader::styleMinAtTop);
     EXPECT_EQ(drawnAt(1.0f, 183), "");
     EXPECT_EQ(drawnAt(0.25f, 93 + 22), "");
 }
@@ -141,7 +141,7 @@ TEST_F(VerticalFaderPictureTest, TheHandleOffsetMovesTheHandleButNeverOutOfTheCo
 
 TEST_F(VerticalFaderPictureTest, TheHandleIsCutWhereItsTravelEnds) {
     fader = new VerticalFader(faderBounds, nullptr, 1, minPos, 150, handle.get(), background.get(),
-                              {faderBounds.left, faderBounds.top}, styleMinAtBottom);
+                              {faderBounds.left, faderBounds.top}, VerticalFader::styleMinAtBottom);
     fader->setHandleOffset({0, 10});
     fader->setValue(0.0f);
     fader->draw(&context);
@@ -175,7 +175,7 @@ TEST_F(VerticalFaderPictureTest, AValueSetFromOutsideIsDrawnByTheNextUpdateAndOn
 
 TEST_F(VerticalFaderPictureTest, WithoutABackgroundTheTrackIsBlack) {
     fader = new VerticalFader(faderBounds, nullptr, 1, minPos, maxPos, handle.get(), nullptr, {},
-                              styleMinAtBottom);
+                              VerticalFader::styleMinAtBottom);
     fader->setValue(0.5f);
     fader->draw(&context);
     EXPECT_EQ(canvas.firstDifference(
@@ -194,7 +194,7 @@ TEST_F(VerticalFaderPictureTest, ATransparentFaderShowsBlackWhereItsBackgroundIs
     const Rect bounds{5, 5, 17, 45};
     const Point offset{3, 2};
     fader = new VerticalFader(bounds, nullptr, 1, 5, 30, nullptr, filmstrip.get(), offset,
-                              styleMinAtBottom);
+                              VerticalFader::styleMinAtBottom);
     auto track = [&](bool seeThrough) {
         return [=](int x, int y) {
             if (!inside(bounds, x, y)) return Canvas::paper;
