@@ -5,6 +5,7 @@
 #include <new>
 
 #include "dsp/BrillianteerEngine.h"
+#include "editor/BrillianteerEditor.h"
 #include "params/BrillianteerParameters.h"
 
 namespace {
@@ -32,7 +33,10 @@ std::int32_t BrillianteerEffect::startup() {
     return 1;
 }
 
-EditorBase* BrillianteerEffect::createEditor() { return nullptr; }
+EditorBase* BrillianteerEffect::createEditor() {
+    // The editor attaches itself to this effect, which owns it from then on.
+    return new (std::nothrow) BrillianteerEditor(this, parameters);
+}
 
 BrillianteerEngine* BrillianteerEffect::createEngine(std::int32_t inputs, std::int32_t rate,
                                                      std::int32_t outputs) {

@@ -22,7 +22,7 @@ public:
 
     // Builds what the instance needs before the host sees it; 0 refuses the instance.
     virtual std::int32_t startup();
-    // Null while the plug-in has no editor of its own.
+    // Null when the editor cannot be made: the plug-in then runs without one.
     virtual EditorBase* createEditor();
     // Null when the configuration cannot work or memory runs out: the plug-in then runs
     // without an engine until a usable configuration arrives.

@@ -1,0 +1,277 @@
+#include "editor/BrillianteerEditor.h"
+
+#include <cstdio>
+
+#include "gui/Color.h"
+#include "gui/Frame.h"
+#include "gui/controls/AboutPopup.h"
+#include "gui/controls/LevelMeter.h"
+#include "gui/controls/OnOffButton.h"
+#include "gui/controls/StepSwitch.h"
+#include "gui/controls/ValueEdit.h"
+#include "gui/controls/VerticalFader.h"
+#include "params/BrillianteerParameters.h"
+#include "params/ParameterSet.h"
+#include "platform/Input.h"
+#include "shell/HostedEffect.h"
+#include "shell/VersionInfo.h"
+
+namespace {
+
+constexpr std::int32_t backgroundId = 1001;
+constexpr std::int32_t aboutId = 1002;
+constexpr std::int32_t densitySwitchId = 1003;
+constexpr std::int32_t frequencySwitchId = 1004;
+constexpr std::int32_t kickId = 1005;
+constexpr std::int32_t soloId = 1006;
+constexpr std::int32_t clipLampId = 1007;
+constexpr std::int32_t meterOnId = 1008;
+constexpr std::int32_t meterOffId = 1009;
+constexpr std::int32_t handleId = 1010;
+
+constexpr std::int32_t faderLefts[BrillianteerEditor::faderCount] = {38, 76, 114, 152, 190};
+constexpr std::int32_t faderTop = 93;
+constexpr std::int32_t faderBottom = 198;
+constexpr std::int32_t faderWidth = 12;
+
+constexpr Rect numberFieldRects[BrillianteerEditor::faderCount] = {{33, 204, 56, 213},
+                                                                   {72, 204, 93, 213},
+                                                                   {110, 204, 131, 213},
+                                                                   {147, 204, 168, 213},
+                                                                   {185, 204, 206, 213}};
+constexpr Rect frequencyFieldRect{111, 63, 152, 73};
+constexpr Rect densityFieldRect{168, 63, 210, 73};
+constexpr std::int32_t meterLefts[2] = {254, 273};
+constexpr std::int32_t meterTop = 71;
+constexpr std::int32_t meterSteps = 30;
+
+// The step switches' rest: a press is followed by a notification with the unchanged value.
+constexpr std::uint32_t notificationPauseMs = 70;
+
+constexpr float meterThresholds[meterSteps] = {
+    -38.0f, -32.0f, -27.0f, -23.0f, -20.0f, -18.0f, -16.4f, -14.8f, -13.2f, -11.6f,
+    -10.0f, -9.2f,  -8.4f,  -7.6f,  -6.8f,  -6.0f,  -5.4f,  -4.8f,  -4.2f,  -3.6f,
+    -3.0f,  -2.6f,  -2.2f,  -1.8f,  -1.4f,  -1.0f,  -0.75f, -0.5f,  -0.25f, -0.0001f};
+
+struct MeterPositions {
+    float values[meterSteps];
+    MeterPositions() {
+        // The steps are multiples of 0.033333 in single precision, not of 1/30; the top is 1.
+        for (int k = 0; k < meterSteps - 1; ++k) values[k] = static_cast<float>(k + 1) * 0.033333f;
+        values[meterSteps - 1] = 1.0f;
+    }
+};
+
+const MeterPositions meterPositions;
+
+void formatDecibels(float value, char* text) { std::snprintf(text, 16, "%.1f", value); }
+
+void formatWhole(float value, char* text) { std::snprintf(text, 16, "%.0f", value); }
+
+Rect bitmapRect(const BitmapSet& bitmaps, std::int32_t id, std::int32_t x, std::int32_t y,
+                std::int32_t frames) {
+    return {x, y, x + bitmaps.widthOf(id), y + bitmaps.heightOf(id) / frames};
+}
+
+}  // namespace
+
+BrillianteerEditor::BrillianteerEditor(HostedEffect* effect, ParameterSet* parameters)
+    : HostedEditor(effect, parameters) {
+    bitmaps.load(backgroundId, 10, backgroundId);
+    rect.top = 0;
+    rect.left = 0;
+    rect.bottom = static_cast<std::int16_t>(bitmaps.heightOf(backgroundId));
+    rect.right = static_cast<std::int16_t>(bitmaps.widthOf(backgroundId));
+}
+
+BrillianteerEditor::~BrillianteerEditor() { bitmaps.clear(); }
+
+HostedEffect* BrillianteerEditor::getHostedEffect() const {
+    return static_cast<HostedEffect*>(getEffectEx());
+}
+
+float BrillianteerEditor::meterPosition(float levelDb) {
+    for (int k = meterSteps - 1; k >= 0; --k) {
+        if (levelDb >= meterThresholds[k]) return meterPositions.values[k];
+    }
+    return 0.0f;
+}
+
+std::int32_t BrillianteerEditor::open(void* parentWindow) {
+    GuiEditor::open(parentWindow);
+    const Rect bounds{0, 0, bitmaps.widthOf(backgroundId), bitmaps.heightOf(backgroundId)};
+    frame = new Frame(bounds, parentWindow, this);
+    if (!frame->getNativeWindow()) {
+        frame->release();
+        frame = nullptr;
+        return 0;
+    }
+    frame->setBackground(bitmaps.get(backgroundId));
+    createAboutScreen();
+    createControls();
+    requestUpdate();
+    return 1;
+}
+
+void BrillianteerEditor::createAboutScreen() {
+    Bitmap* picture = bitmaps.get(aboutId);
+    const Rect display{0, 0, bitmaps.widthOf(aboutId), bitmaps.heightOf(aboutId)};
+    char version[64] = "";
+    VersionInfo().getProductVersion(version, sizeof version);
+    char line[128];
+    std::snprintf(line, sizeof line, "Version: %s", version);
+    aboutPopup = new AboutPopup({10, 10, 100, 40}, this, aboutTag, picture, display, {0, 0});
+    frame->addView(aboutPopup);
+    aboutPopup->setLine(line, {56, 200, 140, 215}, colorWhite, 0);
+}
+
+void BrillianteerEditor::createControls() {
+    ParameterSet& p = *parameters;
+    using P = BrillianteerParameters;
+
+    Bitmap* background = bitmaps.get(backgroundId);
+    const std::int32_t handleHeight = bitmaps.heightOf(handleId);
+    for (int i = 0; i < faderCount; ++i) {
+        const Rect size{faderLefts[i], faderTop, faderLefts[i] + faderWidth, faderBottom};
+        faders[i] = new VerticalFader(size, this, firstFaderTag + i, faderTop,
+                                      faderBottom - handleHeight, bitmaps.get(handleId), background,
+                                      {faderLefts[i], faderTop}, VerticalFader::styleMinAtBottom);
+        frame->addView(faders[i]);
+    }
+    isOpen = true;
+    for (int i = 0; i < faderCount; ++i) faders[i]->setValue(p.getNormalized(P::InGain + i));
+    for (int i = 0; i < faderCount; ++i)
+        faders[i]->setDefaultValue(p.getDefaultNormalized(P::InGain + i));
+
+    soloButton =
+        new OnOffButton(bitmapRect(bitmaps, soloId, 21, 59, 2), this, soloTag, bitmaps.get(soloId));
+    frame->addView(soloButton);
+    clipLamp = new OnOffButton(bitmapRect(bitmaps, clipLampId, 235, 44, 2), this, clipTag,
+                               bitmaps.get(clipLampId));
+    frame->addView(clipLamp);
+    kickButton =
+        new OnOffButton(bitmapRect(bitmaps, kickId, 64, 59, 2), this, kickTag, bitmaps.get(kickId));
+    frame->addView(kickButton);
+    soloButton->setValue(p.getNormalized(P::Solo));
+    clipLamp->setValue(p.getNormalized(P::Clip));
+    kickButton->setValue(p.getNormalized(P::Kick));
+    soloButton->setDefaultValue(p.getDefaultNormalized(P::Solo));
+    clipLamp->setDefaultValue(p.getDefaultNormalized(P::Clip));
+    kickButton->setDefaultValue(p.getDefaultNormalized(P::Kick));
+
+    frequencySwitch =
+        new StepSwitch(bitmapRect(bitmaps, frequencySwitchId, 108, 24, 3), this, frequencySwitchTag,
+                       bitmaps.heightOf(frequencySwitchId) / 3, bitmaps.get(frequencySwitchId),
+                       {0, 0}, StepSwitch::styleHorizontal);
+    frame->addView(frequencySwitch);
+    densitySwitch =
+        new StepSwitch(bitmapRect(bitmaps, densitySwitchId, 166, 24, 3), this, densitySwitchTag,
+                       bitmaps.heightOf(densitySwitchId) / 3, bitmaps.get(densitySwitchId), {0, 0},
+                       StepSwitch::styleHorizontal);
+    frame->addView(densitySwitch);
+
+    auto numberField = [&](const Rect& size, std::int32_t tag, std::int32_t index,
+                           void (*formatter)(float, char*)) {
+        auto* field = new ValueEdit(size, this, tag, nullptr, nullptr, 0);
+        field->setFont(6);
+        field->setValueToText(formatter);
+        frame->addView(field);
+        field->setMax(p.getMaximum(index));
+        field->setMin(p.getMinimum(index));
+        field->setValue(p.getNormalized(index));
+        field->setDefaultValue(p.getDefaultNormalized(index));
+        return field;
+    };
+    for (int i = 0; i < faderCount; ++i)
+        valueFields[i] =
+            numberField(numberFieldRects[i], firstNumberTag + i, P::InGain + i, formatDecibels);
+    frequencyField = numberField(frequencyFieldRect, frequencyFieldTag, P::Freq, formatWhole);
+    densityField = numberField(densityFieldRect, densityFieldTag, P::Density, formatWhole);
+
+    for (int channel = 0; channel < 2; ++channel) {
+        const Rect size = bitmapRect(bitmaps, meterOnId, meterLefts[channel], meterTop, 1);
+        meters[channel] = new LevelMeter(size, bitmaps.get(meterOnId), bitmaps.get(meterOffId),
+                                         meterSteps, LevelMeter::styleVertical);
+        frame->addView(meters[channel]);
+        meters[channel]->setFallStep(1.0f);
+    }
+}
+
+std::int32_t BrillianteerEditor::parameterOfTag(std::int32_t tag) {
+    using P = BrillianteerParameters;
+    if (tag >= firstFaderTag && tag < firstFaderTag + faderCount)
+        return P::InGain + (tag - firstFaderTag);
+    if (tag >= firstNumberTag && tag < firstNumberTag + faderCount)
+        return P::InGain + (tag - firstNumberTag);
+    switch (tag) {
+        case frequencyFieldTag: return P::Freq;
+        case densityFieldTag: return P::Density;
+        case soloTag: return P::Solo;
+        case kickTag: return P::Kick;
+        case clipTag: return P::Clip;
+        default: return -1;
+    }
+}
+
+void BrillianteerEditor::stepParameter(std::int32_t index, float direction) {
+    ParameterSet& p = *parameters;
+    const float minimum = p.getMinimum(index);
+    const float maximum = p.getMaximum(index);
+    float current = p.getValue(index);
+    if (direction > 0.0f && current < maximum)
+        current += p.getStep(index);
+    else if (direction < 0.0f && current > minimum)
+        current -= p.getStep(index);
+    // Sent also when nothing stepped: the release and a bound reached repeat the value.
+    getHostedEffect()->setParameterAndNotify(index, (current - minimum) / (maximum - minimum));
+}
+
+void BrillianteerEditor::valueChanged(DrawContext* context, Control* control) {
+    if (!control || !effect) return;
+    const std::int32_t tag = control->getTag();
+    const std::int32_t index = parameterOfTag(tag);
+    if (index >= 0) {
+        getHostedEffect()->setParameterAndNotify(index, control->getValue());
+    } else if (parameters && tag == frequencySwitchTag) {
+        stepParameter(BrillianteerParameters::Freq, control->getValue());
+    } else if (parameters && tag == densitySwitchTag) {
+        stepParameter(BrillianteerParameters::Density, control->getValue());
+    }
+    platform::sleepMilliseconds(notificationPauseMs);
+    control->update(context);
+}
+
+void BrillianteerEditor::setParameter(std::int32_t index, float value) {
+    if (!isOpen || !parameters) return;
+    using P = BrillianteerParameters;
+    if (index >= P::InGain && index < P::InGain + faderCount) {
+        const int i = index - P::InGain;
+        if (faders[i]) faders[i]->setValue(value);
+        if (valueFields[i]) valueFields[i]->setValue(parameters->getNormalized(index));
+    } else if (index == P::Solo) {
+        soloButton->setValue(value);
+    } else if (index == P::Kick) {
+        kickButton->setValue(value);
+    } else if (index == P::Freq) {
+        frequencyField->setValue(parameters->getNormalized(P::Freq));
+    } else if (index == P::Density) {
+        densityField->setValue(parameters->getNormalized(P::Density));
+    } else if (index == P::Clip) {
+        // Any setting of the parameter puts the lamp out, whatever the value.
+        clipLamp->setValue(0.0f);
+    }
+    requestUpdate();
+}
+
+void BrillianteerEditor::idle() {
+    if (!isOpen || !parameters) return;
+    parameters->raiseMeterBusy();
+    parameters->takeData(BrillianteerParameters::Meters, levels, sizeof levels, 0);
+    for (int channel = 0; channel < 2; ++channel) {
+        meters[channel]->setValue(meterPosition(levels[channel]));
+        if (levels[channel] >= 0.0f) clipLamp->setValue(1.0f);
+    }
+    GuiEditor::idle();
+    parameters->lowerMeterBusy();
+    parameters->setMeterRequest(true);
+}

@@ -1,0 +1,336 @@
+#include <atomic>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "gui/DrawContext.h"
+#include "gui/controls/ValueEdit.h"
+#include "host/EditorDisplay.h"
+#include "platform/ModuleHandle.h"
+#include "platform/Picture.h"
+#include "platform/Window.h"
+#include "shell/EditorBase.h"
+#include "shell/Opcodes.h"
+#include "tests/endtoend/PluginHarness.h"
+#include "tests/gui/Canvas.h"
+
+// The editor as a host sees it: opened through the dispatcher in a display, used with the
+// display's mouse and keyboard, and checked by the pixels it leaves there and the requests it
+// sends.
+namespace {
+
+constexpr std::int32_t kBlock = 512;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+
+enum Parameter : std::int32_t { InGain, Gain, Second, Third, Mix, Solo, Kick, Freq, Density, Clip };
+
+// One picture of the product's artwork, loaded from this test program's own resources.
+class Artwork {
+public:
+    explicit Artwork(int id) {
+        picture = platform::loadPicture(platform::moduleHandle(), id);
+        platform::pictureSize(picture, width, height);
+        surface = platform::createMemorySurface(nullptr);
+        placeholder = platform::selectPicture(surface, picture);
+    }
+    ~Artwork() {
+        platform::selectPicture(surface, placeholder);
+        platform::deleteMemorySurface(surface);
+        platform::deletePicture(picture);
+    }
+    Artwork(const Artwork&) = delete;
+    Artwork& operator=(const Artwork&) = delete;
+
+    std::uint32_t pixel(int x, int y) const { return platform::pixelAt(surface, x, y); }
+
+    int width = 0;
+    int height = 0;
+
+private:
+    platform::Picture* picture = nullptr;
+    platform::Surface* surface = nullptr;
+    platform::Picture* placeholder = nullptr;
+};
+
+class EditorEndToEndTest : public PluginHarness {
+protected:
+    void SetUp() override {
+        PluginHarness::SetUp();
+        plugin = createInstance();
+        ASSERT_TRUE(plugin->isOpen());
+        plugin->dispatch(opSetSampleRate, 0, 0, nullptr, 44100.0f);
+        plugin->dispatch(opSetBlockSize, 0, kBlock);
+        plugin->dispatch(opSetActive, 0, 1);
+        openEditor();
+    }
+
+    void TearDown() override {
+        if (plugin && plugin->isOpen()) plugin->dispatch(opEditorClose);
+        display.reset();
+        plugin.reset();
+    }
+
+    void openEditor() {
+        EditorRect* size = nullptr;
+        ASSERT_EQ(plugin->dispatch(opEditorGetRect, 0, 0, &size), 1);
+        ASSERT_NE(size, nullptr);
+        display = std::make_unique<EditorDisplay>(size->right, size->bottom);
+        ASSERT_EQ(plugin->dispatch(opEditorOpen, 0, 0, display->parentWindow()), 1);
+        idle();
+    }
+
+    // A host's idle timer: paints delivered, the editor's idle, time going by.
+    void idle(int passes = 3) {
+        for (int i = 0; i < passes; ++i) {
+            display->compose();
+            plugin->dispatch(opEditorIdle);
+            display->advanceTime(50);
+        }
+        display->compose();
+    }
+
+    // Where the handle of a fader (0 Input .. 4 Mix) lies: the top row at which the handle's
+    // picture, seen through its white see-through pixels, covers the fader; -1 when nowhere.
+    int handleTop(int fader) {
+        const int left = 38 + 38 * fader;
+        for (int top = 93; top <= 183; ++top) {
+            if (showsHandleAt(left, top)) return top;
+        }
+        return -1;
+    }
+
+    bool showsHandleAt(int left, int top) {
+        for (int y = 0; y < handle.height; ++y) {
+            for (int x = 0; x < handle.width; ++x) {
+                const std::uint32_t want = handle.pixel(x, y);
+                if (want != kWhite && display->pixel(left + x, top + y) != want) return false;
+            }
+        }
+        return true;
+    }
+
+    // The share of pixels in (left, top, right, bottom) that equal the picture's pixels at the
+    // same place shifted by (dx, dy).
+    double matching(const Artwork& art, int left, int top, int right, int bottom, int dx = 0,
+                    int dy = 0) {
+        int same = 0;
+        for (int y = top; y < bottom; ++y) {
+            for (int x = left; x < right; ++x)
+                same += display->pixel(x, y) == art.pixel(x + dx, y + dy);
+        }
+        return static_cast<double>(same) / ((right - left) * (bottom - top));
+    }
+
+    // Whether the number field at area shows text as the editor's fields draw it: the same
+    // control drawn here, in this program's copy of the toolkit, must give the same pixels.
+    bool fieldShows(const Rect& area, float minimum, float maximum, float plain) {
+        Canvas canvas(330, 260);
+        ValueEdit* field = new ValueEdit(area, nullptr, 0, nullptr, nullptr, 0);
+        field->setFont(6);
+        field->setValueToText(
+            [](float value, char* text) { std::snprintf(text, 16, "%.1f", value); });
+        field->setMax(maximum);
+        field->setMin(minimum);
+        field->setValue((plain - minimum) / (maximum - minimum));
+        DrawContext context(nullptr, canvas.surface(), nullptr);
+        field->draw(&context);
+        field->release();
+        for (int y = area.top; y < area.bottom; ++y) {
+            for (int x = area.left; x < area.right; ++x) {
+                if (canvas.pixel(x, y).native() != display->pixel(x, y)) return false;
+            }
+        }
+        return true;
+    }
+
+    std::vector<float> automatedValues(std::int32_t index) {
+        std::vector<float> values;
+        for (const HostRequest& r : plugin->requestsWith(hostAutomate)) {
+            if (r.index == index) values.push_back(r.opt);
+        }
+        return values;
+    }
+
+    // Runs a square wave of the given peak through the plug-in and answers the output.
+    std::vector<float> process(PluginInstance& instance, float peak, int blocks = 8) {
+        std::vector<float> left(kBlock), right(kBlock), outLeft(kBlock), outRight(kBlock);
+        float* inputs[2] = {left.data(), right.data()};
+        float* outputs[2] = {outLeft.data(), outRight.data()};
+        std::vector<float> result;
+        for (int b = 0; b < blocks; ++b) {
+            for (int n = 0; n < kBlock; ++n) {
+                const float sine = static_cast<float>(std::sin(0.3 * (b * kBlock + n)));
+                left[n] = right[n] = sine >= 0.0f ? peak : -peak;
+                left[n] *= 0.5f + 0.5f * std::fabs(sine);
+            }
+            instance.processOverwriting(inputs, outputs, kBlock);
+            result.insert(result.end(), outLeft.begin(), outLeft.end());
+        }
+        return result;
+    }
+
+    std::unique_ptr<PluginInstance> plugin;
+    std::unique_ptr<EditorDisplay> display;
+    Artwork background{1001};
+    Artwork handle{1010};
+};
+
+TEST_F(EditorEndToEndTest, TheEditorIsAnnouncedAndOpensWithEveryFaderAtItsParameter) {
+    EXPECT_EQ(plugin->record()->flags, 0x39);
+    // InGain 0 dB is 20/26 of its range: 93 + trunc(90 x 6/26).
+    EXPECT_EQ(handleTop(0), 113);
+    for (int fader = 1; fader < 5; ++fader) EXPECT_EQ(handleTop(fader), 138) << fader;
+    EXPECT_TRUE(fieldShows({33, 204, 56, 213}, -20.0f, 6.0f, 0.0f)) << "the Input field shows 0.0";
+    EXPECT_FALSE(fieldShows({33, 204, 56, 213}, -20.0f, 6.0f, 0.1f)) << "and not 0.1";
+    EXPECT_TRUE(fieldShows({72, 204, 93, 213}, 0.0f, 100.0f, 50.0f)) << "Gain shows 50.0";
+    EXPECT_GT(matching(background, 0, 0, 330, 20), 0.999) << "the background shows above";
+}
+
+TEST_F(EditorEndToEndTest, DraggingTheSecondFaderBracketsTheChangeAndTheEngineHearsIt) {
+    plugin->clearRequests();
+    display->drag(120, 145, 120, 100);
+    idle();
+    const std::vector<HostRequest> requests = plugin->requests();
+    std::vector<std::int32_t> opcodes;
+    for (const HostRequest& r : requests) {
+        if (r.opcode == hostAutomate || r.opcode == hostRequestBeginEdit ||
+            r.opcode == hostRequestEndEdit)
+            opcodes.push_back(r.opcode);
+    }
+    ASSERT_GE(opcodes.size(), 3u);
+    EXPECT_EQ(opcodes.front(), hostRequestBeginEdit);
+    EXPECT_EQ(opcodes.back(), hostRequestEndEdit);
+    EXPECT_EQ(plugin->requestsWith(hostRequestBeginEdit).size(), 1u);
+    EXPECT_EQ(plugin->requestsWith(hostRequestBeginEdit).front().index, 3) << "the fader's tag";
+    const std::vector<float> values = automatedValues(Second);
+    ASSERT_FALSE(values.empty());
+    EXPECT_GT(values.back(), 0.9f);
+    const float amount = plugin->getParameter(Second);
+    EXPECT_NEAR(amount, values.back(), 0.0005f) << "stored to the parameter's step";
+    EXPECT_EQ(handleTop(2), 93 + static_cast<int>(90.0f * (1.0f - values.back())));
+
+    // The engine hears the new amount: the same output as an instance the host gave it to.
+    auto startedInstance = [&] {
+        auto instance = createInstance();
+        instance->dispatch(opSetSampleRate, 0, 0, nullptr, 44100.0f);
+        instance->dispatch(opSetBlockSize, 0, kBlock);
+        instance->dispatch(opSetActive, 0, 1);
+        return instance;
+    };
+    auto twin = startedInstance();
+    twin->setParameter(Second, amount);
+    auto untouched = startedInstance();
+    const std::vector<float> heard = process(*plugin, 0.5f);
+    EXPECT_EQ(heard, process(*twin, 0.5f));
+    EXPECT_NE(heard, process(*untouched, 0.5f)) << "the amount changes the sound";
+}
+
+TEST_F(EditorEndToEndTest, TheFrequencySwitchStepsOnPressAndRepeatsTheValueAtRelease) {
+    plugin->setParameter(Freq, 1.0f);
+    plugin->clearRequests();
+    display->click(150, 32);
+    idle();
+    std::vector<float> values = automatedValues(Freq);
+    ASSERT_GE(values.size(), 4u) << "press and release, each repeating the value first";
+    for (float v : values) EXPECT_EQ(v, 1.0f) << "7000 Hz is the top";
+
+    plugin->setParameter(Freq, 2.0f / 6.0f);
+    plugin->clearRequests();
+    display->click(112, 32);
+    idle();
+    values = automatedValues(Freq);
+    ASSERT_GE(values.size(), 4u);
+    EXPECT_FLOAT_EQ(values[0], 2.0f / 6.0f) << "the current value is repeated first";
+    EXPECT_FLOAT_EQ(values[1], 1.0f / 6.0f) << "one step down: 2000 Hz";
+    EXPECT_FLOAT_EQ(values.back(), 1.0f / 6.0f) << "the release sends the value unchanged";
+    EXPECT_FLOAT_EQ(plugin->getParameter(Freq), 1.0f / 6.0f);
+}
+
+TEST_F(EditorEndToEndTest, TypingIntoANumberFieldSetsItsParameter) {
+    plugin->clearRequests();
+    display->click(82, 208);
+    display->type("-3,5");
+    display->enter();
+    idle();
+    EXPECT_FLOAT_EQ(plugin->getParameter(Gain), 0.0f) << "a negative Gain is clamped to 0 %";
+    display->click(44, 208);
+    display->type("-3,5");
+    display->enter();
+    idle();
+    EXPECT_NEAR(plugin->getParameter(InGain), 16.5f / 26.0f, 1e-6f);
+    EXPECT_EQ(handleTop(0), 93 + static_cast<int>(90 * (1.0f - 16.5f / 26.0f)));
+    EXPECT_FALSE(automatedValues(InGain).empty());
+}
+
+TEST_F(EditorEndToEndTest, MetersFollowAudioFromAnotherThreadAndTheClipLampLightsAtFullScale) {
+    plugin->setParameter(Mix, 0.0f);
+    Artwork on(1008);
+    Artwork off(1009);
+    Artwork lamp(1007);
+    auto playUntilMetered = [&](float peak) {
+        std::atomic<bool> stop{false};
+        std::thread audio([&] {
+            while (!stop) process(*plugin, peak, 1);
+        });
+        for (int i = 0; i < 20; ++i) {
+            idle(1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        stop = true;
+        audio.join();
+        idle(2);
+    };
+    playUntilMetered(0.5f);
+    // -6.02 dB lights 15 of 30 steps: the lower half on, the upper half off.
+    EXPECT_GT(matching(on, 254, 71 + 70, 267, 199, -254, -71), 0.99);
+    EXPECT_GT(matching(off, 254, 71, 267, 71 + 58, -254, -71), 0.99);
+    EXPECT_GT(matching(lamp, 235, 44, 248, 57, -235, -44), 0.99) << "the lamp is off";
+
+    playUntilMetered(1.0f);
+    EXPECT_GT(matching(on, 254, 71, 267, 199, -254, -71), 0.99) << "0 dB lights every step";
+    EXPECT_GT(matching(lamp, 235, 44, 248, 57, -235, -44 + 13), 0.99) << "the lamp is lit";
+
+    playUntilMetered(0.0f);
+    EXPECT_GT(matching(off, 254, 71, 267, 199, -254, -71), 0.99) << "silence lights no step";
+    EXPECT_GT(matching(lamp, 235, 44, 248, 57, -235, -44 + 13), 0.99) << "the lamp stays lit";
+
+    plugin->clearRequests();
+    display->click(241, 50);
+    idle();
+    EXPECT_GT(matching(lamp, 235, 44, 248, 57, -235, -44), 0.99) << "a click puts the lamp out";
+    ASSERT_FALSE(automatedValues(Clip).empty());
+    EXPECT_EQ(plugin->getParameter(Clip), 0.0f) << "the lit lamp was toggled to off";
+}
+
+TEST_F(EditorEndToEndTest, TheAboutScreenCoversTheEditorWithTheVersionLineAndClosesOnAClick) {
+    Artwork about(1002);
+    display->click(50, 25);
+    idle();
+    EXPECT_GT(matching(about, 0, 0, 330, 200), 0.999);
+    int bright = 0;
+    for (int y = 200; y < 215; ++y) {
+        for (int x = 56; x < 140; ++x) {
+            const std::uint32_t p = display->pixel(x, y);
+            bright += (p & 0xFF) > 200 && (p >> 8 & 0xFF) > 200 && (p >> 16 & 0xFF) > 200;
+        }
+    }
+    EXPECT_GT(bright, 20) << "the version line, in white";
+    display->click(200, 150);
+    idle();
+    EXPECT_GT(matching(background, 0, 0, 330, 20), 0.999);
+    EXPECT_EQ(handleTop(0), 113) << "the controls are drawn again";
+}
+
+TEST_F(EditorEndToEndTest, ClosingAndOpeningAgainRebuildsTheControlsFromTheParameters) {
+    plugin->dispatch(opEditorClose);
+    plugin->setParameter(InGain, 0.0f);
+    plugin->setParameter(Mix, 1.0f);
+    display.reset();
+    openEditor();
+    EXPECT_EQ(handleTop(0), 183);
+    EXPECT_EQ(handleTop(4), 93);
+}
+
+}  // namespace
