@@ -71,8 +71,8 @@ void report(PluginSession& session, const std::vector<HostRequest>& requests) {
     int others = 0;
     for (const HostRequest& request : requests) {
         if (request.opcode == hostAutomate) {
-            std::printf("set   %-8s %.6f  (%s)\n", session.parameterName(request.index).c_str(),
-                        request.opt, session.parameterDisplay(request.index).c_str());
+            std::printf("set        %-8s %.6f\n", session.parameterName(request.index).c_str(),
+                        request.opt);
         } else if (request.opcode == hostRequestBeginEdit) {
             std::printf("begin edit %d\n", request.index);
         } else if (request.opcode == hostRequestEndEdit) {

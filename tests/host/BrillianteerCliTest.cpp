@@ -160,3 +160,38 @@ TEST_F(BrillianteerCliTest, HarmonicsAddEnergyAboveTenKilohertzAndTheHighPassedC
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BrillianteerCliTest, TheEditorCommandDrawsTheEditorAndListsWhatTheActionsSent) {
+    const std::string picture = path("editor.png");
+    const Result result =
+        run({"editor", plugin, picture, "--set", "Freq=3000", "--drag", "120,145:120,100",
+             "--click", "112,32"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::ifstream png(picture, std::ios::binary);
+    char signature[8] = {};
+    png.read(signature, 8);
+    EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+    // The drag is one bracket with the 2nd fader's tag; the switch steps Freq down to 2000 Hz.
+    const std::size_t begin = result.out.find("begin edit 3");
+    const std::size_t set = result.out.find("set        2nd");
+    const std::size_t end = result.out.find("end edit   3");
+    ASSERT_NE(begin, std::string::npos) << result.out;
+    EXPECT_LT(begin, set);
+    EXPECT_LT(set, end);
+    EXPECT_NE(result.out.find("set        Freq     0.166667"), std::string::npos) << result.out;
+    EXPECT_LT(end, result.out.find("begin edit 17")) << "the actions run in their order";
+}
+
+TEST_F(BrillianteerCliTest, TheEditorCommandRefusesBadActionsWithoutLeavingAPicture) {
+    const std::string picture = path("editor.png");
+    Result result = run({"editor", plugin, picture, "--click", "12;30"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_NE(result.err.find("expected X,Y"), std::string::npos) << result.err;
+    result = run({"editor", plugin, picture, "--meters", "3,0"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_FALSE(std::filesystem::exists(picture));
+}
+
+}  // namespace

@@ -404,3 +404,14 @@ TEST_F(PlxhostCliTest, ABadCommandLineIsAUsageError) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PlxhostCliTest, TheEditorCommandSaysWhenAPlugInHasNoEditor) {
+    const Result result = run({"editor", probe, path("editor.png")});
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_NE(result.err.find("has no editor"), std::string::npos) << result.err;
+    EXPECT_FALSE(std::filesystem::exists(path("editor.png")));
+}
+
+}  // namespace
