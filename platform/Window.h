@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "platform/Surface.h"
 
 // Windows: a registered class of child windows that report paint, click and destroy messages,
@@ -68,6 +70,9 @@ int windowText(Window* window, char* text, int capacity);
 // null on failure. Each one is given back with releaseWindowSurface.
 Surface* acquireWindowSurface(Window* window);
 void releaseWindowSurface(Window* window, Surface* surface);
+// The window's client area as it shows now, its child windows included: width x height pixels,
+// top row first. False for null or when the pixels cannot be read.
+bool readWindowPixels(Window* window, std::vector<NativeColor>& pixels, int& width, int& height);
 // Marks the whole window invalid; its paint arrives through the message dispatch.
 void invalidateWindow(Window* window);
 // Takes at most one pending paint message of the calling thread off the queue and delivers it

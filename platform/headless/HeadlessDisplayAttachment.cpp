@@ -31,21 +31,6 @@ Window* windowAt(Window* window, int x, int y, int& localX, int& localY) {
     return window;
 }
 
-void compose(Window* window, int originX, int originY, BrlDisplay* display) {
-    for (int y = 0; y < window->height; ++y) {
-        const int row = originY + y;
-        if (row < 0 || row >= display->height) continue;
-        const NativeColor* source = window->pixels.row(y);
-        for (int x = 0; x < window->width; ++x) {
-            const int column = originX + x;
-            if (column < 0 || column >= display->width) continue;
-            display->pixels[static_cast<size_t>(row) * display->width + column] = source[x];
-        }
-    }
-    for (Window* child : window->children)
-        compose(child, originX + child->x, originY + child->y, display);
-}
-
 Key buttonKey(std::uint32_t button) {
     if (button == BRL_DISPLAY_RIGHT_BUTTON) return Key::rightButton;
     if (button == BRL_DISPLAY_MIDDLE_BUTTON) return Key::middleButton;
@@ -81,7 +66,8 @@ std::int32_t deliver(BrlDisplay* display, const BrlDisplayEvent* event) {
             dispatchPendingMessages();
             // The display's own pixels are the host's: only the windows opened in it are drawn.
             for (Window* child : system.displayWindow->children)
-                compose(child, child->x, child->y, display);
+                composeWindow(child, child->x, child->y, display->pixels, display->width,
+                              display->height);
             return 1;
         case brlDisplayDetach: detach(display); return 1;
         default: return 0;

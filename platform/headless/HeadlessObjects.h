@@ -128,6 +128,10 @@ void joinWorldOf(Window* window);
 // The window to use as the parent when a caller hands over parent: the display's window when
 // parent is a host's display (attaching to it the first time), else parent itself.
 Window* resolveParent(Window* parent);
+// Copies the window and its children, the window's top-left at (originX, originY), into a
+// width x height pixel buffer, cut to the buffer.
+void composeWindow(Window* window, int originX, int originY, NativeColor* pixels, int width,
+                   int height);
 // Queues a paint of the window unless one is pending.
 void queuePaint(Window* window);
 

@@ -138,16 +138,24 @@ PixelRect intersect(const PixelRect& a, const PixelRect& b) {
 }  // namespace
 
 Font* stockSystemFont() {
-    static Font font = [] {
-        Font f;
-        f.description.height = 16;
-        f.description.weight = 700;
-        std::strcpy(f.description.faceName, "System");
-        f.raster = makeRaster(f.description);
-        f.stock = true;
-        return f;
-    }();
-    return &font;
+    // Gives its raster back when the module goes, before the faces it was made from.
+    struct StockFont {
+        Font font;
+        StockFont() {
+            font.description.height = 16;
+            font.description.weight = 700;
+            std::strcpy(font.description.faceName, "System");
+            font.raster = makeRaster(font.description);
+            font.stock = true;
+        }
+        ~StockFont() {
+            if (!font.raster) return;
+            FT_Done_Size(font.raster->size);
+            delete font.raster;
+        }
+    };
+    static StockFont stock;
+    return &stock.font;
 }
 
 }  // namespace headless

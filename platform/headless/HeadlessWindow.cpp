@@ -81,6 +81,22 @@ void paintEditField(Window* field, Surface* surface) {
 
 World& world() { return current ? *current : ownWorld(); }
 
+void composeWindow(Window* window, int originX, int originY, NativeColor* pixels, int width,
+                   int height) {
+    for (int y = 0; y < window->height; ++y) {
+        const int row = originY + y;
+        if (row < 0 || row >= height) continue;
+        const NativeColor* source = window->pixels.row(y);
+        for (int x = 0; x < window->width; ++x) {
+            const int column = originX + x;
+            if (column >= 0 && column < width)
+                pixels[static_cast<size_t>(row) * width + column] = source[x];
+        }
+    }
+    for (Window* child : window->children)
+        composeWindow(child, originX + child->x, originY + child->y, pixels, width, height);
+}
+
 void queuePaint(Window* window) {
     std::vector<Window*>& queue = window->world->paintQueue;
     if (std::find(queue.begin(), queue.end(), window) == queue.end()) queue.push_back(window);
@@ -213,6 +229,15 @@ Surface* acquireWindowSurface(Window* window) {
 
 void releaseWindowSurface(Window*, Surface* surface) {
     if (surface && !surface->memory) headless::destroySurface(surface);
+}
+
+bool readWindowPixels(Window* window, std::vector<NativeColor>& pixels, int& width, int& height) {
+    if (!window) return false;
+    width = window->width;
+    height = window->height;
+    pixels.assign(static_cast<size_t>(width) * height, 0);
+    headless::composeWindow(window, 0, 0, pixels.data(), width, height);
+    return true;
 }
 
 void invalidateWindow(Window* window) {

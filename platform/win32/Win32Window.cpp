@@ -140,6 +140,40 @@ void releaseWindowSurface(Window* window, Surface* surface) {
     if (surface) ReleaseDC(window ? hwnd(window) : nullptr, win32::dc(surface));
 }
 
+bool readWindowPixels(Window* window, std::vector<NativeColor>& pixels, int& width, int& height) {
+    RECT client{};
+    if (!window || !GetClientRect(hwnd(window), &client)) return false;
+    width = client.right - client.left;
+    height = client.bottom - client.top;
+    if (width <= 0 || height <= 0) return false;
+    HDC windowDc = GetDC(hwnd(window));
+    HDC memoryDc = CreateCompatibleDC(windowDc);
+    HBITMAP copy = CreateCompatibleBitmap(windowDc, width, height);
+    HGDIOBJ previous = SelectObject(memoryDc, copy);
+    bool read = BitBlt(memoryDc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY) != 0;
+    SelectObject(memoryDc, previous);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint32_t> bgra(static_cast<size_t>(width) * height);
+    read =
+        read && GetDIBits(memoryDc, copy, 0, height, bgra.data(), &info, DIB_RGB_COLORS) == height;
+    DeleteObject(copy);
+    DeleteDC(memoryDc);
+    ReleaseDC(hwnd(window), windowDc);
+    if (!read) return false;
+    pixels.resize(bgra.size());
+    for (size_t i = 0; i < bgra.size(); ++i) {
+        const std::uint32_t p = bgra[i];
+        pixels[i] = makeNativeColor(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
+    }
+    return true;
+}
+
 void invalidateWindow(Window* window) {
     if (window) InvalidateRect(hwnd(window), nullptr, TRUE);
 }

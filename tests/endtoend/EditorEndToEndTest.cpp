@@ -8,11 +8,10 @@
 #include "gui/DrawContext.h"
 #include "gui/controls/ValueEdit.h"
 #include "host/EditorDisplay.h"
-#include "platform/ModuleHandle.h"
-#include "platform/Picture.h"
 #include "platform/Window.h"
 #include "shell/EditorBase.h"
 #include "shell/Opcodes.h"
+#include "tests/endtoend/EditorPixels.h"
 #include "tests/endtoend/PluginHarness.h"
 #include "tests/gui/Canvas.h"
 
@@ -22,37 +21,10 @@
 namespace {
 
 constexpr std::int32_t kBlock = 512;
-constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 enum Parameter : std::int32_t { InGain, Gain, Second, Third, Mix, Solo, Kick, Freq, Density, Clip };
 
-// One picture of the product's artwork, loaded from this test program's own resources.
-class Artwork {
-public:
-    explicit Artwork(int id) {
-        picture = platform::loadPicture(platform::moduleHandle(), id);
-        platform::pictureSize(picture, width, height);
-        surface = platform::createMemorySurface(nullptr);
-        placeholder = platform::selectPicture(surface, picture);
-    }
-    ~Artwork() {
-        platform::selectPicture(surface, placeholder);
-        platform::deleteMemorySurface(surface);
-        platform::deletePicture(picture);
-    }
-    Artwork(const Artwork&) = delete;
-    Artwork& operator=(const Artwork&) = delete;
-
-    std::uint32_t pixel(int x, int y) const { return platform::pixelAt(surface, x, y); }
-
-    int width = 0;
-    int height = 0;
-
-private:
-    platform::Picture* picture = nullptr;
-    platform::Surface* surface = nullptr;
-    platform::Picture* placeholder = nullptr;
-};
+using editor_pixels::Artwork;
 
 class EditorEndToEndTest : public PluginHarness {
 protected:
@@ -91,36 +63,13 @@ protected:
         display->compose();
     }
 
-    // Where the handle of a fader (0 Input .. 4 Mix) lies: the top row at which the handle's
-    // picture, seen through its white see-through pixels, covers the fader; -1 when nowhere.
-    int handleTop(int fader) {
-        const int left = 38 + 38 * fader;
-        for (int top = 93; top <= 183; ++top) {
-            if (showsHandleAt(left, top)) return top;
-        }
-        return -1;
+    editor_pixels::PixelReader shown() {
+        return [this](int x, int y) { return display->pixel(x, y); };
     }
-
-    bool showsHandleAt(int left, int top) {
-        for (int y = 0; y < handle.height; ++y) {
-            for (int x = 0; x < handle.width; ++x) {
-                const std::uint32_t want = handle.pixel(x, y);
-                if (want != kWhite && display->pixel(left + x, top + y) != want) return false;
-            }
-        }
-        return true;
-    }
-
-    // The share of pixels in (left, top, right, bottom) that equal the picture's pixels at the
-    // same place shifted by (dx, dy).
+    int handleTop(int fader) { return editor_pixels::handleTop(shown(), handle, fader); }
     double matching(const Artwork& art, int left, int top, int right, int bottom, int dx = 0,
                     int dy = 0) {
-        int same = 0;
-        for (int y = top; y < bottom; ++y) {
-            for (int x = left; x < right; ++x)
-                same += display->pixel(x, y) == art.pixel(x + dx, y + dy);
-        }
-        return static_cast<double>(same) / ((right - left) * (bottom - top));
+        return editor_pixels::matching(shown(), art, left, top, right, bottom, dx, dy);
     }
 
     // Whether the number field at area shows text as the editor's fields draw it: the same
