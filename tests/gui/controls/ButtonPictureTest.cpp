@@ -5,7 +5,7 @@
 #include "gui/controls/OnOffButton.h"
 #include "gui/controls/StepSwitch.h"
 #include "tests/gui/Canvas.h"
-#include "tests/gui/controls/ArtworkPixels.h"
+#include "tests/gui/ArtworkPixels.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "gui/controls/OnOffButton.h"
 #include "platform/Window.h"
 #include "platform/headless/HeadlessScript.h"
-#include "tests/gui/controls/ArtworkPixels.h"
+#include "tests/gui/ArtworkPixels.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "platform/Window.h"
 #include "platform/headless/HeadlessScript.h"
 #include "shell/EffectBaseEx.h"
-#include "tests/gui/controls/ArtworkPixels.h"
+#include "tests/gui/ArtworkPixels.h"
 
 namespace {
 
