@@ -165,9 +165,8 @@ namespace {
 
 TEST_F(BrillianteerCliTest, TheEditorCommandDrawsTheEditorAndListsWhatTheActionsSent) {
     const std::string picture = path("editor.png");
-    const Result result =
-        run({"editor", plugin, picture, "--set", "Freq=3000", "--drag", "120,145:120,100",
-             "--click", "112,32"});
+    const Result result = run({"editor", plugin, picture, "--set", "Freq=3000", "--drag",
+                               "120,145:120,100", "--click", "112,32"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     std::ifstream png(picture, std::ios::binary);
     char signature[8] = {};

@@ -4,8 +4,8 @@
 
 #include "gui/controls/OnOffButton.h"
 #include "gui/controls/StepSwitch.h"
-#include "tests/gui/Canvas.h"
 #include "tests/gui/ArtworkPixels.h"
+#include "tests/gui/Canvas.h"
 
 namespace {
 
