@@ -30,11 +30,8 @@ class EditorEndToEndTest : public PluginHarness {
 protected:
     void SetUp() override {
         PluginHarness::SetUp();
-        plugin = createInstance();
+        plugin = createStartedInstance(44100.0f, kBlock);
         ASSERT_TRUE(plugin->isOpen());
-        plugin->dispatch(opSetSampleRate, 0, 0, nullptr, 44100.0f);
-        plugin->dispatch(opSetBlockSize, 0, kBlock);
-        plugin->dispatch(opSetActive, 0, 1);
         openEditor();
     }
 
@@ -161,16 +158,9 @@ TEST_F(EditorEndToEndTest, DraggingTheSecondFaderBracketsTheChangeAndTheEngineHe
     EXPECT_EQ(handleTop(2), 93 + static_cast<int>(90.0f * (1.0f - values.back())));
 
     // The engine hears the new amount: the same output as an instance the host gave it to.
-    auto startedInstance = [&] {
-        auto instance = createInstance();
-        instance->dispatch(opSetSampleRate, 0, 0, nullptr, 44100.0f);
-        instance->dispatch(opSetBlockSize, 0, kBlock);
-        instance->dispatch(opSetActive, 0, 1);
-        return instance;
-    };
-    auto twin = startedInstance();
+    auto twin = createStartedInstance(44100.0f, kBlock);
     twin->setParameter(Second, amount);
-    auto untouched = startedInstance();
+    auto untouched = createStartedInstance(44100.0f, kBlock);
     const std::vector<float> heard = process(*plugin, 0.5f);
     EXPECT_EQ(heard, process(*twin, 0.5f));
     EXPECT_NE(heard, process(*untouched, 0.5f)) << "the amount changes the sound";

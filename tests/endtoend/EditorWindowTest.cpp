@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cstdio>
 #include <thread>
 #include <vector>
@@ -59,11 +60,8 @@ class EditorWindowTest : public PluginHarness {
 protected:
     void SetUp() override {
         PluginHarness::SetUp();
-        plugin = createInstance();
+        plugin = createStartedInstance();
         ASSERT_TRUE(plugin->isOpen());
-        plugin->dispatch(opSetSampleRate, 0, 0, nullptr, 44100.0f);
-        plugin->dispatch(opSetBlockSize, 0, 512);
-        plugin->dispatch(opSetActive, 0, 1);
         EditorRect* size = nullptr;
         ASSERT_EQ(plugin->dispatch(opEditorGetRect, 0, 0, &size), 1);
         window = platform::createTopLevelWindow("Brillianteer", 40, 40, size->right, size->bottom);

@@ -10,6 +10,7 @@
 #include "platform/headless/HeadlessScript.h"
 #include "shell/EffectBaseEx.h"
 #include "tests/gui/ArtworkPixels.h"
+#include "tests/gui/controls/EditBracketHost.h"
 
 namespace {
 
@@ -23,20 +24,9 @@ constexpr std::int32_t frequencyTag = 17;
 constexpr std::int32_t densityTag = 18;
 
 // The host's edit brackets and the switches' notifications, in the order they happened.
-Events events;
+Events& events = edit_brackets::events();
 
-PlxIntPtr recordingHost(EffectRecord*, std::int32_t opcode, std::int32_t index, PlxIntPtr, void*,
-                        float) {
-    if (opcode == 43) events.push_back("begin " + std::to_string(index));
-    if (opcode == 44) events.push_back("end " + std::to_string(index));
-    return 1;
-}
-
-class TestEffect : public EffectBaseEx {
-public:
-    TestEffect() : EffectBaseEx(recordingHost, 1, 1) {}
-    void process(float**, float**, std::int32_t) override {}
-};
+using edit_brackets::TestEffect;
 
 // Holds a horizontal switch where the editor has its frequency switch and a vertical one where
 // it has its density switch; like the plug-in's editor it redraws a switch after each of its

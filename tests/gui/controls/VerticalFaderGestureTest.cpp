@@ -14,6 +14,7 @@
 #include "platform/Window.h"
 #include "platform/headless/HeadlessScript.h"
 #include "shell/EffectBaseEx.h"
+#include "tests/gui/controls/EditBracketHost.h"
 
 // The fader's gestures in an open editor, driven by the headless script: the host's edit
 // requests and the values the editor hears go into one log, in the order they happen.
@@ -27,7 +28,7 @@ constexpr int hostLeft = 100;
 constexpr int hostTop = 50;
 constexpr std::uint32_t start = 5000000;
 
-Log events;
+Log& events = edit_brackets::events();
 int liveFaders = 0;
 
 std::string describe(float value) {
@@ -36,18 +37,7 @@ std::string describe(float value) {
     return text;
 }
 
-PlxIntPtr recordingHost(EffectRecord*, std::int32_t opcode, std::int32_t index, PlxIntPtr, void*,
-                        float) {
-    if (opcode == 43) events.push_back("begin " + std::to_string(index));
-    if (opcode == 44) events.push_back("end " + std::to_string(index));
-    return 1;
-}
-
-class TestEffect : public EffectBaseEx {
-public:
-    TestEffect() : EffectBaseEx(recordingHost, 1, 1) {}
-    void process(float**, float**, std::int32_t) override {}
-};
+using edit_brackets::TestEffect;
 
 class CountedFader : public VerticalFader {
 public:
