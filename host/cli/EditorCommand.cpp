@@ -1,11 +1,12 @@
 #include "host/cli/EditorCommand.h"
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
-#include "host/EditorDisplay.h"
 #include "host/cli/CommandError.h"
+#include "host/cli/EditorScreen.h"
 #include "host/cli/OfflineRenderer.h"
 #include "host/cli/OutputFile.h"
 #include "host/cli/PluginSession.h"
@@ -15,6 +16,7 @@
 namespace {
 
 constexpr double kRate = 44100.0;
+constexpr double kTwoPi = 6.283185307179586;
 constexpr std::int32_t kBlock = 512;
 // Where a person clicks to open the about screen: the logo at the top left.
 constexpr int kAboutX = 50;
@@ -35,18 +37,26 @@ Point2 parsePoint(const std::string& text, const std::string& option) {
 }
 
 // Idle passes with the clock moving, as a host's timer would call them, then the picture.
-void idleAndCompose(PluginSession& session, EditorDisplay& display, int passes = 4) {
+void idleAndRefresh(PluginSession& session, EditorScreen& screen, int passes = 4) {
     for (int i = 0; i < passes; ++i) {
-        display.compose();
+        screen.refresh();
         session.plugin().dispatch(opEditorIdle);
-        display.advanceTime(50);
+        screen.advanceTime(50);
     }
-    display.compose();
+    screen.refresh();
+}
+
+// "png" or "bmp" by the name's extension; PNG when it has neither.
+std::string pictureFormat(const std::string& path) {
+    const std::size_t dot = path.find_last_of('.');
+    std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == "bmp" ? "bmp" : "png";
 }
 
 // Runs a 1 kHz sine with the given peaks through the plug-in, idling in between so that the
 // editor asks for and reads the output levels.
-void playTone(PluginSession& session, EditorDisplay& display, float leftDb, float rightDb) {
+void playTone(PluginSession& session, EditorScreen& screen, float leftDb, float rightDb) {
     const float gains[2] = {std::pow(10.0f, leftDb / 20.0f), std::pow(10.0f, rightDb / 20.0f)};
     OfflineRenderer renderer(
         session, kBlock,
@@ -56,14 +66,13 @@ void playTone(PluginSession& session, EditorDisplay& display, float leftDb, floa
         std::vector<std::vector<float>>& inputs = renderer.inputs();
         for (std::size_t c = 0; c < inputs.size(); ++c) {
             for (std::int32_t n = 0; n < kBlock; ++n) {
-                const double phase =
-                    2.0 * M_PI * 1000.0 * static_cast<double>(position + n) / kRate;
+                const double phase = kTwoPi * 1000.0 * static_cast<double>(position + n) / kRate;
                 inputs[c][n] = gains[c % 2] * static_cast<float>(std::sin(phase));
             }
         }
         position += kBlock;
         renderer.processBlock(kBlock);
-        if (block % 4 == 3) idleAndCompose(session, display, 1);
+        if (block % 4 == 3) idleAndRefresh(session, screen, 1);
     }
 }
 
@@ -106,19 +115,24 @@ void EditorCommand::run() {
     PluginSession session(pluginPath);
     if (!session.hasFlag(kFlagHasEditor))
         throw CommandError(kExitPlugin, pluginPath + ": the plug-in has no editor");
-    OutputFile output(outputPath);
     settings.applyTo(session);
-    session.start(kRate, kBlock);
 
     EditorRect* size = nullptr;
     session.plugin().dispatch(opEditorGetRect, 0, 0, &size);
     if (!size || size->right - size->left <= 0 || size->bottom - size->top <= 0)
         throw CommandError(kExitPlugin, pluginPath + ": the editor reports no size");
-    EditorDisplay display(size->right - size->left, size->bottom - size->top);
-    if (!session.plugin().dispatch(opEditorOpen, 0, 0, display.parentWindow()) ||
-        !display.isAttached())
-        throw CommandError(kExitPlugin, pluginPath + ": the editor does not open in a display");
-    idleAndCompose(session, display);
+    std::unique_ptr<EditorScreen> screen =
+        EditorScreen::create(size->right - size->left, size->bottom - size->top);
+    const std::string format = pictureFormat(outputPath);
+    if (!screen->canWrite(format))
+        throw CommandError(kExitUsage, outputPath + ": this build writes no " + format +
+                                           " pictures; name a .bmp file");
+    OutputFile output(outputPath);
+    session.start(kRate, kBlock);
+    if (!session.plugin().dispatch(opEditorOpen, 0, 0, screen->parentWindow()) ||
+        !screen->holdsEditor())
+        throw CommandError(kExitPlugin, pluginPath + ": the editor does not open");
+    idleAndRefresh(session, *screen);
 
     if (!meters.empty()) {
         float left = 0.0f;
@@ -127,7 +141,7 @@ void EditorCommand::run() {
             !std::isfinite(right) || left > 0.0f || right > 0.0f)
             throw CommandError(kExitUsage,
                                "--meters " + meters + ": expected L,R in dBFS, at most 0");
-        playTone(session, display, left, right);
+        playTone(session, *screen, left, right);
     }
 
     session.plugin().clearRequests();
@@ -138,7 +152,7 @@ void EditorCommand::run() {
     for (CLI::Option* option : command->parse_order()) {
         if (option->get_name() == "--click" && click < clicks.size()) {
             const Point2 p = parsePoint(clicks[click++], "--click");
-            display.click(p.x, p.y);
+            screen->click(p.x, p.y);
         } else if (option->get_name() == "--drag" && drag < drags.size()) {
             const std::string& spec = drags[drag++];
             const std::size_t colon = spec.find(':');
@@ -146,26 +160,25 @@ void EditorCommand::run() {
                 throw CommandError(kExitUsage, "--drag " + spec + ": expected X1,Y1:X2,Y2");
             const Point2 from = parsePoint(spec.substr(0, colon), "--drag");
             const Point2 to = parsePoint(spec.substr(colon + 1), "--drag");
-            display.drag(from.x, from.y, to.x, to.y);
+            screen->drag(from.x, from.y, to.x, to.y);
         } else if (option->get_name() == "--type" && text < texts.size()) {
-            display.type(texts[text++].c_str());
-            display.enter();
+            screen->type(texts[text++]);
         } else {
             continue;
         }
-        idleAndCompose(session, display, 2);
+        idleAndRefresh(session, *screen, 2);
     }
-    if (about) display.click(kAboutX, kAboutY);
-    idleAndCompose(session, display);
+    if (about) screen->click(kAboutX, kAboutY);
+    idleAndRefresh(session, *screen);
     const std::vector<HostRequest> requests = session.plugin().requests();
 
-    if (!display.writePng(output.temporaryFile().c_str()))
+    if (!screen->writePicture(output.temporaryFile(), format))
         throw CommandError(kExitOutput, outputPath + ": cannot write the picture");
     output.commit();
     session.plugin().dispatch(opEditorClose);
     session.stop();
 
-    std::printf("editor     %d x %d pixels, written to %s\n", display.width(), display.height(),
-                outputPath.c_str());
+    std::printf("editor     %d x %d pixels, written to %s\n", size->right - size->left,
+                size->bottom - size->top, outputPath.c_str());
     report(session, requests);
 }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -31,7 +32,10 @@ void installHandlersOnce() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) signal(signalNumber, removePendingAndExit);
+    for (int signalNumber : {SIGINT, SIGTERM}) signal(signalNumber, removePendingAndExit);
+#ifdef SIGHUP
+    signal(SIGHUP, removePendingAndExit);
+#endif
 }
 
 int claimSlot(const std::string& path) {
@@ -67,10 +71,12 @@ OutputFile::OutputFile(const std::string& path) : targetPath(path) {
     fd = mkstemp(buffer.data());
     if (fd < 0) throw CommandError(kExitOutput, "cannot write " + path + ": " + systemReason());
     temporaryPath = buffer.data();
+#ifndef _WIN32
     // mkstemp creates the file readable by its owner only; give it the usual permissions.
     const mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, 0666 & ~mask);
+#endif
     slot = claimSlot(temporaryPath);
 }
 
@@ -104,7 +110,11 @@ void OutputFile::commit() {
             throw CommandError(kExitOutput, "cannot write " + targetPath + ": " + systemReason());
         }
     }
-    if (rename(temporaryPath.c_str(), targetPath.c_str()) != 0) {
+#ifdef _WIN32
+    // Renaming onto an existing file fails there: the old file goes first.
+    std::remove(targetPath.c_str());
+#endif
+    if (std::rename(temporaryPath.c_str(), targetPath.c_str()) != 0) {
         throw CommandError(kExitOutput, "cannot write " + targetPath + ": " + systemReason());
     }
     committed = true;

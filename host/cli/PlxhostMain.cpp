@@ -4,14 +4,16 @@
 #include <new>
 #include <vector>
 
-#include "host/cli/AnalyzeCommand.h"
-#include "host/cli/BankCommand.h"
-#include "host/cli/BenchCommand.h"
 #include "host/cli/CommandError.h"
 #include "host/cli/EditorCommand.h"
 #include "host/cli/InfoCommand.h"
+#ifdef BRL_PLXHOST_AUDIO
+#include "host/cli/AnalyzeCommand.h"
+#include "host/cli/BankCommand.h"
+#include "host/cli/BenchCommand.h"
 #include "host/cli/ProcessCommand.h"
 #include "host/cli/SynthCommand.h"
+#endif
 
 namespace {
 
@@ -34,11 +36,13 @@ int main(int argc, char** argv) {
 
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<InfoCommand>(app));
+#ifdef BRL_PLXHOST_AUDIO
     commands.push_back(std::make_unique<ProcessCommand>(app));
     commands.push_back(std::make_unique<BankCommand>(app));
     commands.push_back(std::make_unique<AnalyzeCommand>(app));
     commands.push_back(std::make_unique<BenchCommand>(app));
     commands.push_back(std::make_unique<SynthCommand>(app));
+#endif
     commands.push_back(std::make_unique<EditorCommand>(app));
 
     try {

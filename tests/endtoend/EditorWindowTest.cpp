@@ -3,6 +3,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/BmpFile.h"
 #include "platform/Window.h"
 #include "shell/EditorBase.h"
 #include "shell/Opcodes.h"
@@ -22,39 +23,6 @@ constexpr const char* kPictureName = "editor_window_win32.bmp";
 #else
 constexpr const char* kPictureName = "editor_window_headless.bmp";
 #endif
-
-// A 24-bit BMP, bottom row first, readable anywhere without a library.
-bool writeBmp(const char* path, const std::vector<platform::NativeColor>& pixels, int width,
-              int height) {
-    std::FILE* file = std::fopen(path, "wb");
-    if (!file) return false;
-    const int rowBytes = (width * 3 + 3) & ~3;
-    const std::uint32_t imageBytes = static_cast<std::uint32_t>(rowBytes * height);
-    unsigned char header[54] = {'B', 'M'};
-    auto put32 = [&](int at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) header[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    put32(2, 54 + imageBytes);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(width));
-    put32(22, static_cast<std::uint32_t>(height));
-    header[26] = 1;
-    header[28] = 24;
-    put32(34, imageBytes);
-    bool ok = std::fwrite(header, 1, sizeof header, file) == sizeof header;
-    std::vector<unsigned char> row(static_cast<size_t>(rowBytes), 0);
-    for (int y = height - 1; y >= 0 && ok; --y) {
-        for (int x = 0; x < width; ++x) {
-            const platform::NativeColor p = pixels[static_cast<size_t>(y) * width + x];
-            row[x * 3] = static_cast<unsigned char>(p >> 16 & 0xFF);
-            row[x * 3 + 1] = static_cast<unsigned char>(p >> 8 & 0xFF);
-            row[x * 3 + 2] = static_cast<unsigned char>(p & 0xFF);
-        }
-        ok = std::fwrite(row.data(), 1, row.size(), file) == row.size();
-    }
-    return std::fclose(file) == 0 && ok;
-}
 
 class EditorWindowTest : public PluginHarness {
 protected:
@@ -106,7 +74,7 @@ protected:
 TEST_F(EditorWindowTest, TheEditorDrawsItselfInTheHostsWindowAndFollowsTheHostsParameters) {
     EXPECT_EQ(width, 330);
     EXPECT_EQ(height, 260);
-    EXPECT_TRUE(writeBmp(kPictureName, pixels, width, height));
+    EXPECT_TRUE(writeBmp(kPictureName, pixels.data(), width, height));
     EXPECT_GT(editor_pixels::matching(shown(), background, 0, 0, 330, 20), 0.999);
     EXPECT_EQ(editor_pixels::handleTop(shown(), handle, 0), 113);
     EXPECT_EQ(editor_pixels::handleTop(shown(), handle, 4), 138);
