@@ -181,6 +181,15 @@ TEST_F(BrillianteerCliTest, TheEditorCommandDrawsTheEditorAndListsWhatTheActions
     EXPECT_LT(set, end);
     EXPECT_NE(result.out.find("set        Freq     0.166667"), std::string::npos) << result.out;
     EXPECT_LT(end, result.out.find("begin edit 17")) << "the actions run in their order";
+
+    const std::string bitmap = path("editor.bmp");
+    ASSERT_EQ(run({"editor", plugin, bitmap}).exitCode, 0);
+    std::ifstream bmp(bitmap, std::ios::binary);
+    char header[26] = {};
+    bmp.read(header, sizeof header);
+    EXPECT_EQ(std::string(header, 2), "BM") << "a .bmp name gives a BMP";
+    EXPECT_EQ(static_cast<unsigned char>(header[18]) | static_cast<unsigned char>(header[19]) << 8,
+              330);
 }
 
 TEST_F(BrillianteerCliTest, TheEditorCommandRefusesBadActionsWithoutLeavingAPicture) {
