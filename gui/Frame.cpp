@@ -15,11 +15,26 @@ namespace {
 
 // Frames whose native window exists; the window class lives while this is above 0.
 std::int32_t windowClassUsers = 0;
+// The last window of the class is being destroyed: the system refuses to unregister a class
+// while a window of it exists, so that waits until the destruction is over.
+bool unregisterPending = false;
+
+void useWindowClass() {
+    if (windowClassUsers++ > 0) return;
+    if (unregisterPending)
+        unregisterPending = false;
+    else
+        platform::registerWindowClass(Frame::windowClassName());
+}
 
 void releaseWindowClass() {
-    if (windowClassUsers > 0 && --windowClassUsers == 0) {
-        platform::unregisterWindowClass(Frame::windowClassName());
-    }
+    if (windowClassUsers > 0 && --windowClassUsers == 0) unregisterPending = true;
+}
+
+void unregisterWindowClassIfUnused() {
+    if (!unregisterPending || windowClassUsers > 0) return;
+    unregisterPending = false;
+    platform::unregisterWindowClass(Frame::windowClassName());
 }
 
 }  // namespace
@@ -46,16 +61,18 @@ Frame::~Frame() {
     background = nullptr;
     // The destroy message clears nativeWindow and gives the window class back.
     if (nativeWindow) platform::destroyWindow(nativeWindow);
+    unregisterWindowClassIfUnused();
 }
 
 bool Frame::createWindow(void* parent) {
     if (!parent) return false;
-    if (windowClassUsers++ == 0) platform::registerWindowClass(windowClassName());
+    useWindowClass();
     nativeWindow =
         platform::createChildWindow(static_cast<platform::Window*>(parent), windowClassName(),
                                     "Window", 0, 0, bounds.width(), bounds.height(), this);
     if (!nativeWindow) {
         releaseWindowClass();
+        unregisterWindowClassIfUnused();
         return false;
     }
     setDropActive(true);

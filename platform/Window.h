@@ -46,6 +46,7 @@ protected:
 // in the system's button-face colour, usable from every module of the process. False when it
 // cannot be registered (also when the name is taken).
 bool registerWindowClass(const char* className);
+// Does nothing while a window of the class exists (also while it is being destroyed).
 void unregisterWindowClass(const char* className);
 
 // A visible child window of a registered class at (x, y) in parent, owned by this module and

@@ -107,6 +107,7 @@ struct World {
     bool keys[6] = {};
     std::vector<ScheduledAction> scheduled;
     std::set<std::string> classes;
+    std::map<std::string, int> classWindowCounts;  // live windows of each registered class
     std::vector<Window*> paintQueue;
     Window* focus = nullptr;
     Cursor* cursor = nullptr;

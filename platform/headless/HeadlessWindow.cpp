@@ -156,7 +156,9 @@ bool registerWindowClass(const char* className) {
 }
 
 void unregisterWindowClass(const char* className) {
-    if (className) headless::world().classes.erase(className);
+    // As on the real system, a class with a window left cannot go.
+    if (!className || headless::world().classWindowCounts[className] > 0) return;
+    headless::world().classes.erase(className);
 }
 
 Window* createChildWindow(Window* parent, const char* className, const char* title, int x, int y,
@@ -170,6 +172,7 @@ Window* createChildWindow(Window* parent, const char* className, const char* tit
     window->className = className;
     window->text = title ? title : "";
     window->listener = listener;
+    ++headless::world().classWindowCounts[window->className];
     return window;
 }
 
@@ -197,6 +200,8 @@ void destroyWindow(Window* window) {
     }
     std::vector<Window*>& queue = window->world->paintQueue;
     queue.erase(std::remove(queue.begin(), queue.end(), window), queue.end());
+    if (!window->editField && !window->className.empty())
+        --window->world->classWindowCounts[window->className];
     delete window;
 }
 
