@@ -56,7 +56,11 @@ std::string systemReason() { return std::strerror(errno); }
 
 OutputFile::OutputFile(const std::string& path) : targetPath(path) {
     installHandlersOnce();
+#ifdef _WIN32
+    const std::size_t slash = path.find_last_of("/\\");
+#else
     const std::size_t slash = path.find_last_of('/');
+#endif
     const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (name.empty()) throw CommandError(kExitOutput, path + ": names a directory, not a file");
