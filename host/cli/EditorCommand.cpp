@@ -1,5 +1,7 @@
 #include "host/cli/EditorCommand.h"
 
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <cctype>
 #include <cmath>
@@ -172,6 +174,8 @@ void EditorCommand::run() {
     idleAndRefresh(session, *screen);
     const std::vector<HostRequest> requests = session.plugin().requests();
 
+    // The picture writers open the file by name, which Windows refuses while it is held open.
+    ::close(output.releaseDescriptor());
     if (!screen->writePicture(output.temporaryFile(), format))
         throw CommandError(kExitOutput, outputPath + ": cannot write the picture");
     output.commit();
