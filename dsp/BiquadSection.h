@@ -48,7 +48,7 @@ public:
     static constexpr double stateFloor = 1.6666666666666667e-05;
 
 private:
-    template <int S, int C>
+    template <int S, typename Lanes>
     friend struct CascadeKernel;
 
     void updateIsIdentity();

@@ -1,5 +1,9 @@
 #include "dsp/FirHighPass.h"
 
+#include <new>
+
+#include "dsp/AllocationError.h"
+
 namespace {
 
 template <bool Add>
@@ -12,25 +16,25 @@ inline void store(float* out, double sum) {
 }
 
 typedef double Pair __attribute__((vector_size(16)));
-typedef float FloatPair __attribute__((vector_size(8)));
 
-// Two neighbouring samples, widened to double.
-inline Pair pairAt(const float* p) {
-    FloatPair v;
+// Two neighbouring samples of the widened history.
+inline Pair pairAt(const double* p) {
+    Pair v;
     __builtin_memcpy(&v, p, sizeof(v));
-    return __builtin_convertvector(v, Pair);
+    return v;
 }
 
 // Folded evaluation of a symmetric kernel h[0..half-1] (h[half-1] the centre) for outputs whose
-// newest input is newest[j]. Eight outputs at a time, two to a vector, keep several chains of
-// additions in flight; each output still sums its terms in the order centre, m = 0, 1, ...
+// newest input is newest[j], read from the history widened to double (exact, so the sums are
+// those of the float history). Eight outputs at a time, two to a vector, keep several chains
+// of additions in flight; each output still sums its terms in the order centre, m = 0, 1, ...
 // half - 2, with the same operations as one output at a time.
 template <bool Add>
-void foldChannel(const float* h, std::int32_t half, const float* newest, float* out,
+void foldChannel(const float* h, std::int32_t half, const double* newest, float* out,
                  std::int32_t frames) {
     const std::int32_t last = half - 1;
-    const float* centre = newest - last;
-    const float* oldest = newest - 2 * last;
+    const double* centre = newest - last;
+    const double* oldest = newest - 2 * last;
     const double centreTap = h[last];
     const Pair centrePair = {centreTap, centreTap};
     std::int32_t j = 0;
@@ -39,8 +43,8 @@ void foldChannel(const float* h, std::int32_t half, const float* newest, float* 
         Pair s1 = centrePair * pairAt(centre + j + 2);
         Pair s2 = centrePair * pairAt(centre + j + 4);
         Pair s3 = centrePair * pairAt(centre + j + 6);
-        const float* n = newest + j;
-        const float* o = oldest + j;
+        const double* n = newest + j;
+        const double* o = oldest + j;
         for (std::int32_t m = 0; m < last; ++m) {
             const Pair c = {static_cast<double>(h[m]), static_cast<double>(h[m])};
             s0 += c * (pairAt(n - m) + pairAt(o + m));
@@ -57,18 +61,25 @@ void foldChannel(const float* h, std::int32_t half, const float* newest, float* 
     for (; j < frames; ++j) {
         double s = centreTap * centre[j];
         for (std::int32_t m = 0; m < last; ++m) {
-            s += static_cast<double>(h[m]) * (static_cast<double>(newest[j - m]) + oldest[j + m]);
+            s += static_cast<double>(h[m]) * (newest[j - m] + oldest[j + m]);
         }
         store<Add>(out + j, s);
     }
 }
 
+void widen(const float* in, double* out, std::int32_t count) {
+    for (std::int32_t i = 0; i < count; ++i) out[i] = in[i];
+}
+
 }  // namespace
 
 FirHighPass::FirHighPass(std::int32_t channels, std::int32_t maxLength, std::int32_t maxBlockSize)
-    : FirFilter(channels, maxLength, maxBlockSize) {}
+    : FirFilter(channels, maxLength, maxBlockSize) {
+    wideHistory = new (std::nothrow) double[historyLength + this->maxBlockSize];
+    if (wideHistory == nullptr) throw AllocationError();
+}
 
-FirHighPass::~FirHighPass() = default;
+FirHighPass::~FirHighPass() { delete[] wideHistory; }
 
 bool FirHighPass::setKernel(const double* kernel, std::int32_t length, std::int32_t offset) {
     if (kernel == nullptr || !fits(length, offset)) return false;
@@ -97,7 +108,8 @@ void FirHighPass::convolve(const float* const* histories, std::int32_t start, fl
         return;
     }
     for (std::int32_t c = 0; c < channels; ++c) {
-        foldChannel<false>(coefficients, (length + 1) / 2, histories[c] + start - offset,
+        widen(histories[c], wideHistory, start + frames);
+        foldChannel<false>(coefficients, (length + 1) / 2, wideHistory + start - offset,
                            outputs[c] + outputOffset, frames);
     }
 }
@@ -110,7 +122,8 @@ void FirHighPass::convolveAdd(const float* const* histories, std::int32_t start,
         return;
     }
     for (std::int32_t c = 0; c < channels; ++c) {
-        foldChannel<true>(coefficients, (length + 1) / 2, histories[c] + start - offset,
+        widen(histories[c], wideHistory, start + frames);
+        foldChannel<true>(coefficients, (length + 1) / 2, wideHistory + start - offset,
                           outputs[c] + outputOffset, frames);
     }
 }

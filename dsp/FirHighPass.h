@@ -11,6 +11,7 @@
 // centre = newest - (H - 1).
 class FirHighPass : public FirFilter {
 public:
+    // Throws AllocationError (code -1) when its storage cannot be allocated.
     FirHighPass(std::int32_t channels, std::int32_t maxLength, std::int32_t maxBlockSize);
     ~FirHighPass() override;
 
@@ -30,4 +31,7 @@ private:
     // A kernel loaded through the general FirFilter setters need not be symmetric; such a
     // kernel is evaluated unfolded.
     bool isSymmetricOdd() const;
+
+    // One channel's history and piece as doubles, widened once per piece rather than per tap.
+    double* wideHistory = nullptr;
 };

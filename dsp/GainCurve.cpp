@@ -10,6 +10,7 @@ GainCurve::~GainCurve() = default;
 void GainCurve::build(float exponent, float threshold, float top) {
     if (threshold * 100.0f > top) top = threshold * 1000.0f;
     this->exponent = exponent;
+    power.setExponent(exponent);
     this->threshold = threshold;
     valueAtThreshold = static_cast<float>(std::pow(static_cast<double>(threshold), exponent));
     const auto ratioPerSegment = static_cast<float>(

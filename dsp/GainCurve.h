@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dsp/CurveSegment.h"
+#include "dsp/FloatPower.h"
 
 // Static gain of the compressor as a function of the mean-square level: threshold^exponent at
 // and below the threshold, level^exponent above it. Between the threshold and the top of the
@@ -22,7 +23,7 @@ public:
         for (std::int32_t i = 0; i < segmentCount; ++i) {
             if (level < boundaries[i]) return segments[i].valueAt(level);
         }
-        return static_cast<float>(std::pow(static_cast<double>(level), exponent));
+        return power(level);
     }
 
     std::int32_t getSegmentCount() const { return segmentCount; }
@@ -39,4 +40,5 @@ private:
     float threshold = 0.0f;  // mean square
     float valueAtThreshold = 1.0f;
     std::vector<CurveSegment> segments;
+    FloatPower power;  // level^exponent above the table
 };
