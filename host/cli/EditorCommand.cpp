@@ -156,12 +156,12 @@ void EditorCommand::run() {
             const Point2 p = parsePoint(clicks[click++], "--click");
             screen->click(p.x, p.y);
         } else if (option->get_name() == "--drag" && drag < drags.size()) {
-            const std::string& spec = drags[drag++];
-            const std::size_t colon = spec.find(':');
+            const std::string& fromTo = drags[drag++];
+            const std::size_t colon = fromTo.find(':');
             if (colon == std::string::npos)
-                throw CommandError(kExitUsage, "--drag " + spec + ": expected X1,Y1:X2,Y2");
-            const Point2 from = parsePoint(spec.substr(0, colon), "--drag");
-            const Point2 to = parsePoint(spec.substr(colon + 1), "--drag");
+                throw CommandError(kExitUsage, "--drag " + fromTo + ": expected X1,Y1:X2,Y2");
+            const Point2 from = parsePoint(fromTo.substr(0, colon), "--drag");
+            const Point2 to = parsePoint(fromTo.substr(colon + 1), "--drag");
             screen->drag(from.x, from.y, to.x, to.y);
         } else if (option->get_name() == "--type" && text < texts.size()) {
             screen->type(texts[text++]);

@@ -5,8 +5,8 @@
 #include <ostream>
 
 #include "gui/controls/LevelMeter.h"
+#include "tests/gui/ArtworkPixels.h"
 #include "tests/gui/Canvas.h"
-#include "tests/gui/controls/BitmapPixels.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ protected:
                     return Canvas::paper;
                 const int row = y - meterRect.top;
                 const int column = x - meterRect.left;
-                return row < split ? dark.at(column, row) : lit.at(column, row);
+                return row < split ? dark.pixel(column, row) : lit.pixel(column, row);
             },
             name);
     }
@@ -48,8 +48,8 @@ protected:
     // Draws as the frame's update does.
     void redraw() { meter->update(&context); }
 
-    BitmapPixels lit{litId};
-    BitmapPixels dark{darkId};
+    ArtworkPixels lit{litId};
+    ArtworkPixels dark{darkId};
     Canvas canvas{330, 260};
     DrawContext context{nullptr, canvas.surface(), nullptr};
     LevelMeter* meter = nullptr;
@@ -169,8 +169,8 @@ TEST_F(LevelMeterTest, TheFallOffHoldsAcrossDrawsThatNoUpdateFollows) {
 }
 
 TEST_F(LevelMeterTest, AHorizontalMeterGrowsFromTheLeftAndTakesTheDarkPartAtItsOwnColumns) {
-    BitmapPixels on(filmstripId);
-    BitmapPixels off(aboutId);
+    ArtworkPixels on(filmstripId);
+    ArtworkPixels off(aboutId);
     const Rect area{20, 30, 70, 78};
     meter = new LevelMeter(area, on.get(), off.get(), 10, LevelMeter::styleHorizontal);
     meter->setValue(0.34f);  // 3 of 10 steps: 15 of 50 columns
@@ -180,7 +180,7 @@ TEST_F(LevelMeterTest, AHorizontalMeterGrowsFromTheLeftAndTakesTheDarkPartAtItsO
     EXPECT_EQ(canvas.firstDifference(
                   [&](int x, int y) {
                       if (x < 20 || x >= 70 || y < 30 || y >= 78) return Canvas::paper;
-                      return x < 35 ? on.at(x - 20, y - 30) : off.at(x - 20, y - 30);
+                      return x < 35 ? on.pixel(x - 20, y - 30) : off.pixel(x - 20, y - 30);
                   },
                   "meter_horizontal"),
               "");
@@ -196,7 +196,7 @@ TEST_F(LevelMeterTest, AStyleIsHorizontalOnlyWhenItsLowestBitIsSet) {
 }
 
 TEST_F(LevelMeterTest, WithoutAnOffBitmapOnlyTheLitPartIsDrawnAndSeeThroughPixelsShowWhenAsked) {
-    BitmapPixels on(filmstripId);
+    ArtworkPixels on(filmstripId);
     const Rect area{20, 30, 70, 78};
     meter = new LevelMeter(area, on.get(), nullptr, 10, LevelMeter::styleHorizontal);
     meter->setTransparent(true);
@@ -205,7 +205,7 @@ TEST_F(LevelMeterTest, WithoutAnOffBitmapOnlyTheLitPartIsDrawnAndSeeThroughPixel
     EXPECT_EQ(canvas.firstDifference(
                   [&](int x, int y) {
                       if (x < 20 || x >= 45 || y < 30 || y >= 78) return Canvas::paper;
-                      const Color c = on.at(x - 20, y - 30);
+                      const Color c = on.pixel(x - 20, y - 30);
                       return c.sameRgb(colorWhite) ? Canvas::paper : c;
                   },
                   "meter_transparent"),

@@ -8,8 +8,8 @@
 #include "gui/controls/LevelMeter.h"
 #include "platform/Window.h"
 #include "platform/headless/HeadlessScript.h"
+#include "tests/gui/ArtworkPixels.h"
 #include "tests/gui/ViewProbes.h"
-#include "tests/gui/controls/BitmapPixels.h"
 
 namespace {
 
@@ -95,13 +95,13 @@ protected:
     }
 
     // The first pixel where the window differs from picture outside skip, or an empty text.
-    std::string windowDiffersFrom(const BitmapPixels& picture, const Rect& skip) {
+    std::string windowDiffersFrom(const ArtworkPixels& picture, const Rect& skip) {
         platform::Surface* surface = platform::acquireWindowSurface(window);
         std::string where;
         for (int y = 0; y < 260 && where.empty(); ++y) {
             for (int x = 0; x < 330; ++x) {
                 if (x >= skip.left && x < skip.right && y >= skip.top && y < skip.bottom) continue;
-                if (!pixelOf(surface, x, y).sameRgb(picture.at(x, y))) {
+                if (!pixelOf(surface, x, y).sameRgb(picture.pixel(x, y))) {
                     where = "pixel " + std::to_string(x) + "," + std::to_string(y);
                     break;
                 }
@@ -117,7 +117,7 @@ protected:
         bool same = true;
         for (int row = 0; row < 128 && same; ++row) {
             for (int column = 0; column < 13 && same; ++column) {
-                const Color want = row < split ? dark.at(column, row) : lit.at(column, row);
+                const Color want = row < split ? dark.pixel(column, row) : lit.pixel(column, row);
                 same = pixelOf(surface, meterRect.left + column, meterRect.top + row).sameRgb(want);
             }
         }
@@ -125,10 +125,10 @@ protected:
         return same;
     }
 
-    BitmapPixels background{1001};
-    BitmapPixels about{1002};
-    BitmapPixels lit{1008};
-    BitmapPixels dark{1009};
+    ArtworkPixels background{1001};
+    ArtworkPixels about{1002};
+    ArtworkPixels lit{1008};
+    ArtworkPixels dark{1009};
     RecordingListener listener;
     platform::Window* host = nullptr;
     Frame* frame = nullptr;
@@ -216,7 +216,7 @@ TEST_F(PopupGestureTest, APopupWithoutAPictureStillBecomesModalAndClosesOnTheNex
     paintAndSettle();
     click(220, 20);
     EXPECT_EQ(frame->getModalView(), blank);
-    EXPECT_TRUE(windowPixel(5, 5).sameRgb(background.at(5, 5)));
+    EXPECT_TRUE(windowPixel(5, 5).sameRgb(background.pixel(5, 5)));
     click(5, 250);
     EXPECT_EQ(frame->getModalView(), nullptr);
     EXPECT_EQ(blank->getBounds(), (Rect{200, 10, 240, 30}));

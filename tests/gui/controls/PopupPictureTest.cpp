@@ -5,8 +5,8 @@
 #include "gui/Fonts.h"
 #include "gui/controls/AboutPopup.h"
 #include "gui/controls/ImagePopup.h"
+#include "tests/gui/ArtworkPixels.h"
 #include "tests/gui/Canvas.h"
-#include "tests/gui/controls/BitmapPixels.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ protected:
         plain.drawString(versionLine, lineRect, false, align);
     }
 
-    BitmapPixels picture{aboutId};
+    ArtworkPixels picture{aboutId};
     Canvas canvas{330, 260};
     DrawContext context{nullptr, canvas.surface(), nullptr};
     AboutPopup* popup = nullptr;
@@ -59,15 +59,16 @@ TEST_F(PopupPictureTest, AClosedAboutScreenDrawsNothing) {
 TEST_F(PopupPictureTest, AnOpenAboutScreenShowsThePictureWithTheLinesPixelsOnlyInsideItsArea) {
     makeAbout()->setValue(1.0f);
     popup->draw(&context);
-    EXPECT_EQ(
-        canvas.firstDifference(
-            [&](int x, int y) { return insideLine(x, y) ? canvas.pixel(x, y) : picture.at(x, y); },
-            "about_open"),
-        "");
+    EXPECT_EQ(canvas.firstDifference(
+                  [&](int x, int y) {
+                      return insideLine(x, y) ? canvas.pixel(x, y) : picture.pixel(x, y);
+                  },
+                  "about_open"),
+              "");
     int textPixels = 0;
     for (int y = lineRect.top; y < lineRect.bottom; ++y) {
         for (int x = lineRect.left; x < lineRect.right; ++x) {
-            if (!canvas.pixel(x, y).sameRgb(picture.at(x, y))) {
+            if (!canvas.pixel(x, y).sameRgb(picture.pixel(x, y))) {
                 ++textPixels;
                 // Aligned left starts one pixel inside the area.
                 EXPECT_GT(x, lineRect.left) << "text pixel at " << x << "," << y;
@@ -112,7 +113,7 @@ TEST_F(PopupPictureTest, TheLineTakesTheColourItWasGiven) {
     for (int y = lineRect.top; y < lineRect.bottom; ++y) {
         for (int x = lineRect.left; x < lineRect.right; ++x) {
             const Color c = canvas.pixel(x, y);
-            if (c.sameRgb(picture.at(x, y))) continue;
+            if (c.sameRgb(picture.pixel(x, y))) continue;
             red += c.red > c.green + 60 && c.red > c.blue + 60;
         }
     }
@@ -122,12 +123,13 @@ TEST_F(PopupPictureTest, TheLineTakesTheColourItWasGiven) {
 TEST_F(PopupPictureTest, WithoutALineTheOpenAboutScreenIsThePictureAlone) {
     makeAbout(false)->setValue(1.0f);
     popup->draw(&context);
-    EXPECT_EQ(canvas.firstDifference([&](int x, int y) { return picture.at(x, y); }, "about_bare"),
-              "");
+    EXPECT_EQ(
+        canvas.firstDifference([&](int x, int y) { return picture.pixel(x, y); }, "about_bare"),
+        "");
 }
 
 TEST_F(PopupPictureTest, AnImagePopupShowsItsPictureFromItsOffsetAndSeeThroughWhenAsked) {
-    BitmapPixels filmstrip(filmstripId);
+    ArtworkPixels filmstrip(filmstripId);
     ImagePopup* image =
         new ImagePopup({0, 0, 4, 4}, nullptr, 0, filmstrip.get(), {5, 5, 25, 15}, {10, 20});
     image->setValue(1.0f);
@@ -135,7 +137,7 @@ TEST_F(PopupPictureTest, AnImagePopupShowsItsPictureFromItsOffsetAndSeeThroughWh
     EXPECT_EQ(canvas.firstDifference(
                   [&](int x, int y) {
                       if (x < 5 || x >= 25 || y < 5 || y >= 15) return Canvas::paper;
-                      return filmstrip.at(x - 5 + 10, y - 5 + 20);
+                      return filmstrip.pixel(x - 5 + 10, y - 5 + 20);
                   },
                   "image_plain"),
               "");
@@ -147,7 +149,7 @@ TEST_F(PopupPictureTest, AnImagePopupShowsItsPictureFromItsOffsetAndSeeThroughWh
     EXPECT_EQ(second.firstDifference(
                   [&](int x, int y) {
                       if (x < 5 || x >= 25 || y < 5 || y >= 15) return Canvas::paper;
-                      const Color c = filmstrip.at(x - 5 + 10, y - 5 + 20);
+                      const Color c = filmstrip.pixel(x - 5 + 10, y - 5 + 20);
                       return c.sameRgb(colorWhite) ? Canvas::paper : c;
                   },
                   "image_transparent"),
