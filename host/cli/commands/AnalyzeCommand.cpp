@@ -93,37 +93,48 @@ void AnalyzeCommand::run() {
     if (sineHz >= 0.5 * sampleRate) {
         throw CommandError(kExitSetting, "--sine-hz must lie below half the sample rate");
     }
+    const Analysis analysis = measure();
+    writeFiles(analysis);
+    if (!noPlots) drawPlots();
+    printSummary(analysis);
+}
+
+AnalyzeCommand::Analysis AnalyzeCommand::measure() const {
     PluginSession session(pluginPath);
     settings.applyTo(session);
     std::unique_ptr<PluginSession> harmonicSession = session.openAnother();
     settings.applyTo(*harmonicSession);
 
-    std::string switchedOff;
+    Analysis analysis;
     for (const char* name : kHarmonicParameters) {
         if (session.parameterNamed(name)) {
             PluginSettings::applyOne(session, name, "0");
-            switchedOff += (switchedOff.empty() ? "" : ", ") + std::string(name);
+            analysis.switchedOff.push_back(name);
         }
     }
     SampleRates::warnIfUnsupported(sampleRate, "the analysis");
     makeDirectories(outputDirectory);
 
     PluginAnalyzer linear(session, sampleRate, blockSize);
-    const std::vector<ResponsePoint> response = linear.magnitudeResponse();
-    const std::int32_t latency = session.latency();
+    analysis.response = linear.magnitudeResponse();
+    analysis.latency = session.latency();
     PluginAnalyzer nonlinear(*harmonicSession, sampleRate, blockSize);
-    const HarmonicSpectrum harmonics = nonlinear.harmonicSpectrum(sineHz, sineDbfs);
+    analysis.harmonics = nonlinear.harmonicSpectrum(sineHz, sineDbfs);
+    return analysis;
+}
 
+void AnalyzeCommand::writeFiles(const Analysis& analysis) const {
     const std::string directory = outputDirectory + "/";
     std::string csv = "frequency_hz,magnitude_db,phase_deg\n";
     char line[128];
-    for (const ResponsePoint& point : response) {
+    for (const ResponsePoint& point : analysis.response) {
         std::snprintf(line, sizeof line, "%.3f,%.4f,%.2f\n", point.frequencyHz, point.magnitudeDb,
                       point.phaseDegrees);
         csv += line;
     }
     OutputFile::writeAll(directory + "response.csv", csv.data(), csv.size());
 
+    const HarmonicSpectrum& harmonics = analysis.harmonics;
     csv = "frequency_hz,output_dbfs,input_dbfs\n";
     for (const SpectrumPoint& point : harmonics.spectrum) {
         std::snprintf(line, sizeof line, "%.3f,%.2f,%.2f\n", point.frequencyHz, point.outputDbfs,
@@ -145,30 +156,34 @@ void AnalyzeCommand::run() {
     json.beginObject();
     json.key("plugin"), json.value(pluginPath);
     json.key("sampleRate"), json.value(sampleRate);
-    json.key("latency"), json.value(latency);
+    json.key("latency"), json.value(analysis.latency);
     json.key("settings");
     json.beginArray();
     for (const std::string& assignment : settings.assignments) json.value(assignment);
     json.endArray();
     json.key("harmonicsOff");
     json.beginArray();
-    for (const char* name : kHarmonicParameters) {
-        if (session.parameterNamed(name)) json.value(name);
-    }
+    for (const std::string& name : analysis.switchedOff) json.value(name);
     json.endArray();
     json.key("sineHz"), json.value(harmonics.sineHz);
     json.key("sineDbfs"), json.value(harmonics.sineDbfs);
     json.key("energyAbove10kHzDbfs"), json.value(harmonics.energyAbove10kHzDbfs);
     json.endObject();
     OutputFile::writeAll(directory + "analysis.json", json.text().data(), json.text().size());
+}
 
-    if (!noPlots) drawPlots();
-
+void AnalyzeCommand::printSummary(const Analysis& analysis) const {
+    std::string switchedOff;
+    for (const std::string& name : analysis.switchedOff) {
+        switchedOff += (switchedOff.empty() ? "" : ", ") + name;
+    }
+    const std::vector<ResponsePoint>& response = analysis.response;
     std::printf(
         "response      %s off, latency %d samples removed: %+.1f dB at 1 kHz, %+.1f dB "
         "at 5 kHz, %+.1f dB at 10 kHz\n",
-        switchedOff.empty() ? "nothing" : switchedOff.c_str(), latency,
+        switchedOff.empty() ? "nothing" : switchedOff.c_str(), analysis.latency,
         responseAt(response, 1000.0), responseAt(response, 5000.0), responseAt(response, 10000.0));
+    const HarmonicSpectrum& harmonics = analysis.harmonics;
     std::printf("sine          %.1f Hz at %.1f dBFS:", harmonics.sineHz, harmonics.sineDbfs);
     for (const HarmonicLevel& level : harmonics.harmonics) {
         if (level.order > 1 && level.order <= 7) {

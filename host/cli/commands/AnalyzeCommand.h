@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "host/cli/analysis/PluginAnalyzer.h"
 
 #include "host/cli/commands/Command.h"
 #include "host/cli/session/PluginSettings.h"
@@ -16,7 +19,18 @@ public:
     void run() override;
 
 private:
+    // What the measurements found, gathered before anything is written.
+    struct Analysis {
+        std::vector<ResponsePoint> response;
+        std::int32_t latency = 0;
+        HarmonicSpectrum harmonics;
+        std::vector<std::string> switchedOff;  // the harmonic parameters found and set to 0
+    };
+
+    Analysis measure() const;
+    void writeFiles(const Analysis& analysis) const;
     void drawPlots() const;
+    void printSummary(const Analysis& analysis) const;
 
     CLI::App* command;
     std::string pluginPath;

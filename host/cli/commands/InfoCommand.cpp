@@ -74,105 +74,118 @@ bool InfoCommand::selected() const { return command->parsed(); }
 
 void InfoCommand::run() {
     PluginSession session(pluginPath);
-    const EffectRecord record = session.record();
-    const std::vector<ParameterInfo> parameters = session.describeParameters();
-    const std::vector<std::string> programs = session.programNames();
-    const std::int32_t category = session.category();
-    const std::string vendor = session.vendorName();
-    const std::int32_t interfaceVersion = session.interfaceVersion();
-    std::vector<std::pair<int, std::int32_t>> latencies;
-    {
-        std::unique_ptr<PluginSession> probe = session.openAnother();
-        for (int rate : SampleRates::supported()) {
-            probe->start(rate, kProbeBlockSize);
-            latencies.emplace_back(rate, probe->latency());
-            probe->stop();
-        }
-    }
-
+    const PluginReport report = gather(session);
     if (json) {
-        JsonWriter out;
-        out.beginObject();
-        out.key("path"), out.value(session.path());
-        out.key("magic"), out.value(fourCharacters(record.magic));
-        out.key("pluginId"), out.value(fourCharacters(record.pluginId));
-        out.key("pluginVersion"), out.value(record.pluginVersion);
-        out.key("interfaceVersion"), out.value(interfaceVersion);
-        out.key("vendor"), out.value(vendor);
-        out.key("category"), out.value(category);
-        out.key("inputCount"), out.value(record.inputCount);
-        out.key("outputCount"), out.value(record.outputCount);
-        out.key("programCount"), out.value(record.programCount);
-        out.key("parameterCount"), out.value(record.parameterCount);
-        out.key("flags"), out.value(record.flags);
-        out.key("flagNames");
-        out.beginArray();
-        for (const std::string& name : flagNames(record.flags)) out.value(name);
-        out.endArray();
-        out.key("latency"), out.value(record.latency);
-        out.key("outputInputRatio"), out.value(static_cast<double>(record.outputInputRatio));
-        out.key("latencyBySampleRate");
-        out.beginArray();
-        for (const auto& [rate, samples] : latencies) {
-            out.beginObject();
-            out.key("sampleRate"), out.value(rate);
-            out.key("latency"), out.value(samples);
-            out.endObject();
-        }
-        out.endArray();
-        out.key("programs");
-        out.beginArray();
-        for (std::size_t i = 0; i < programs.size(); ++i) {
-            out.beginObject();
-            out.key("index"), out.value(static_cast<int>(i));
-            out.key("name"), out.value(programs[i]);
-            out.endObject();
-        }
-        out.endArray();
-        out.key("parameters");
-        out.beginArray();
-        for (const ParameterInfo& parameter : parameters) {
-            out.beginObject();
-            out.key("index"), out.value(parameter.index);
-            out.key("name"), out.value(parameter.name);
-            out.key("unit"), out.value(parameter.unit);
-            out.key("display"), out.value(parameter.display);
-            out.key("normalized"), out.value(static_cast<double>(parameter.normalized));
-            out.key("minimum");
-            parameter.minimum ? out.value(*parameter.minimum) : out.null();
-            out.key("maximum");
-            parameter.maximum ? out.value(*parameter.maximum) : out.null();
-            out.endObject();
-        }
-        out.endArray();
-        out.endObject();
-        std::fputs(out.text().c_str(), stdout);
-        return;
+        writeJson(report);
+    } else {
+        writeText(report);
     }
+}
 
+InfoCommand::PluginReport InfoCommand::gather(PluginSession& session) {
+    PluginReport report;
+    report.path = session.path();
+    report.record = session.record();
+    report.parameters = session.describeParameters();
+    report.programs = session.programNames();
+    report.category = session.category();
+    report.vendor = session.vendorName();
+    report.interfaceVersion = session.interfaceVersion();
+    std::unique_ptr<PluginSession> probe = session.openAnother();
+    for (int rate : SampleRates::supported()) {
+        probe->start(rate, kProbeBlockSize);
+        report.latencies.emplace_back(rate, probe->latency());
+        probe->stop();
+    }
+    return report;
+}
+
+void InfoCommand::writeJson(const PluginReport& report) {
+    const EffectRecord& record = report.record;
+    JsonWriter out;
+    out.beginObject();
+    out.key("path"), out.value(report.path);
+    out.key("magic"), out.value(fourCharacters(record.magic));
+    out.key("pluginId"), out.value(fourCharacters(record.pluginId));
+    out.key("pluginVersion"), out.value(record.pluginVersion);
+    out.key("interfaceVersion"), out.value(report.interfaceVersion);
+    out.key("vendor"), out.value(report.vendor);
+    out.key("category"), out.value(report.category);
+    out.key("inputCount"), out.value(record.inputCount);
+    out.key("outputCount"), out.value(record.outputCount);
+    out.key("programCount"), out.value(record.programCount);
+    out.key("parameterCount"), out.value(record.parameterCount);
+    out.key("flags"), out.value(record.flags);
+    out.key("flagNames");
+    out.beginArray();
+    for (const std::string& name : flagNames(record.flags)) out.value(name);
+    out.endArray();
+    out.key("latency"), out.value(record.latency);
+    out.key("outputInputRatio"), out.value(static_cast<double>(record.outputInputRatio));
+    out.key("latencyBySampleRate");
+    out.beginArray();
+    for (const auto& [rate, samples] : report.latencies) {
+        out.beginObject();
+        out.key("sampleRate"), out.value(rate);
+        out.key("latency"), out.value(samples);
+        out.endObject();
+    }
+    out.endArray();
+    out.key("programs");
+    out.beginArray();
+    for (std::size_t i = 0; i < report.programs.size(); ++i) {
+        out.beginObject();
+        out.key("index"), out.value(static_cast<int>(i));
+        out.key("name"), out.value(report.programs[i]);
+        out.endObject();
+    }
+    out.endArray();
+    out.key("parameters");
+    out.beginArray();
+    for (const ParameterInfo& parameter : report.parameters) {
+        out.beginObject();
+        out.key("index"), out.value(parameter.index);
+        out.key("name"), out.value(parameter.name);
+        out.key("unit"), out.value(parameter.unit);
+        out.key("display"), out.value(parameter.display);
+        out.key("normalized"), out.value(static_cast<double>(parameter.normalized));
+        out.key("minimum");
+        parameter.minimum ? out.value(*parameter.minimum) : out.null();
+        out.key("maximum");
+        parameter.maximum ? out.value(*parameter.maximum) : out.null();
+        out.endObject();
+    }
+    out.endArray();
+    out.endObject();
+    std::fputs(out.text().c_str(), stdout);
+}
+
+void InfoCommand::writeText(const PluginReport& report) {
+    const EffectRecord& record = report.record;
     std::string flagsText;
     for (const std::string& name : flagNames(record.flags)) {
         flagsText += (flagsText.empty() ? "" : ", ") + name;
     }
-    std::printf("plug-in     %s\n", session.path().c_str());
+    std::printf("plug-in     %s\n", report.path.c_str());
     std::printf("identifier  '%s', version %d (record magic '%s')\n",
                 fourCharacters(record.pluginId).c_str(), record.pluginVersion,
                 fourCharacters(record.magic).c_str());
-    std::printf("vendor      %s\n", vendor.empty() ? "(not given)" : vendor.c_str());
-    std::printf("category    %d\n", category);
-    std::printf("interface   %d\n", interfaceVersion);
+    std::printf("vendor      %s\n", report.vendor.empty() ? "(not given)" : report.vendor.c_str());
+    std::printf("category    %d\n", report.category);
+    std::printf("interface   %d\n", report.interfaceVersion);
     std::printf("channels    %d in, %d out\n", record.inputCount, record.outputCount);
     std::printf("flags       0x%X (%s)\n", static_cast<unsigned>(record.flags),
                 flagsText.empty() ? "none" : flagsText.c_str());
     std::printf("latency    ");
-    for (std::size_t i = 0; i < latencies.size(); ++i) {
-        std::printf("%s %d samples at %d Hz", i ? "," : "", latencies[i].second,
-                    latencies[i].first);
+    for (std::size_t i = 0; i < report.latencies.size(); ++i) {
+        std::printf("%s %d samples at %d Hz", i ? "," : "", report.latencies[i].second,
+                    report.latencies[i].first);
     }
-    std::printf("\nprograms    %zu\n", programs.size());
-    for (std::size_t i = 0; i < programs.size(); ++i) {
-        std::printf("  %2zu  %s\n", i, programs[i].c_str());
+    std::printf("\nprograms    %zu\n", report.programs.size());
+    for (std::size_t i = 0; i < report.programs.size(); ++i) {
+        std::printf("  %2zu  %s\n", i, report.programs[i].c_str());
     }
+    const std::vector<ParameterInfo>& parameters = report.parameters;
     std::printf("parameters  %zu\n", parameters.size());
     if (parameters.empty()) return;
     int nameWidth = 4;
