@@ -35,8 +35,11 @@ public:
     // Answers that depend on the arguments (a pin query per channel): consulted before the table.
     using AnswerFunction = std::function<bool(const HostRequest& request, PlxIntPtr& answer)>;
     void setAnswerFunction(AnswerFunction function);
-    // Calls `main`; false when it answers null.
+    // Calls `main`; false when it answers null or with a record this host must not call
+    // through (another interface's magic, a function missing), which is then left alone:
+    // `refusal` says why.
     bool create();
+    const std::string& refusal() const { return refusalReason; }
     // Sends opcode 1, after which the plug-in has destroyed itself.
     void close();
 
@@ -67,4 +70,5 @@ private:
     std::map<std::int32_t, PlxIntPtr> answers;
     AnswerFunction answerFunction;
     std::vector<HostRequest> recorded;
+    std::string refusalReason;
 };

@@ -12,6 +12,7 @@
 
 #include "host/cli/CommandError.h"
 #include "host/cli/analysis/PluginAnalyzer.h"
+#include "host/cli/commands/NumberOptions.h"
 #include "host/cli/io/JsonWriter.h"
 #include "host/cli/io/OutputFile.h"
 #include "host/cli/session/PluginSession.h"
@@ -69,7 +70,7 @@ AnalyzeCommand::AnalyzeCommand(CLI::App& app) {
     command->add_option("PLUGIN", pluginPath, "Plug-in library")->required();
     settings.addOptions(*command);
     command->add_option("--rate", sampleRate, "Sample rate in Hz")
-        ->check(CLI::Range(1000.0, 768000.0))
+        ->check(SampleRates::usableCheck())
         ->capture_default_str();
     command->add_option("--block", blockSize, "Frames per process call")
         ->check(CLI::Range(1, 65536))
@@ -77,10 +78,10 @@ AnalyzeCommand::AnalyzeCommand(CLI::App& app) {
     command->add_option("--out", outputDirectory, "Directory for the results (created)")
         ->required();
     command->add_option("--sine-hz", sineHz, "Frequency of the test sine")
-        ->check(CLI::Range(10.0, 100000.0))
+        ->check(number_options::finiteRange(10.0, 100000.0))
         ->capture_default_str();
     command->add_option("--sine-dbfs", sineDbfs, "Level of the test sine")
-        ->check(CLI::Range(-120.0, 0.0))
+        ->check(number_options::finiteRange(-120.0, 0.0))
         ->capture_default_str();
     plotScript = BRL_PLOT_SCRIPT;
     command->add_option("--plot-script", plotScript, "The plotting script")->capture_default_str();
@@ -91,7 +92,7 @@ bool AnalyzeCommand::selected() const { return command->parsed(); }
 
 void AnalyzeCommand::run() {
     if (sineHz >= 0.5 * sampleRate) {
-        throw CommandError(kExitSetting, "--sine-hz must lie below half the sample rate");
+        throw CommandError(kExitUsage, "--sine-hz must lie below half the sample rate");
     }
     const Analysis analysis = measure();
     writeFiles(analysis);

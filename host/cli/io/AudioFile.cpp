@@ -13,6 +13,7 @@
 
 #include "host/cli/CommandError.h"
 #include "host/cli/io/OutputFile.h"
+#include "host/cli/io/RegularFile.h"
 
 namespace {
 
@@ -87,16 +88,10 @@ int integerBits(int subtype) {
 }  // namespace
 
 AudioBuffer AudioFile::read(const std::string& path) {
-    struct stat file;
-    if (stat(path.c_str(), &file) != 0) {
-        throw CommandError(kExitAudio, path + ": " + std::strerror(errno));
-    }
-    if (S_ISDIR(file.st_mode)) throw CommandError(kExitAudio, path + ": is a directory");
-    if (access(path.c_str(), R_OK) != 0) {
-        throw CommandError(kExitAudio, path + ": " + std::strerror(errno));
-    }
+    RegularFile file(path, path, kExitAudio);
     SF_INFO info = {};
-    std::unique_ptr<SNDFILE, SoundFileCloser> sound(sf_open(path.c_str(), SFM_READ, &info));
+    std::unique_ptr<SNDFILE, SoundFileCloser> sound(
+        sf_open_fd(file.releaseDescriptor(), SFM_READ, &info, SF_TRUE));
     if (!sound) {
         throw CommandError(kExitAudio, path + ": not an audio file that can be read (" +
                                            sf_strerror(nullptr) + ")");
@@ -142,6 +137,7 @@ AudioBuffer AudioFile::read(const std::string& path) {
 }
 
 int AudioFile::majorFormatFor(const std::string& path) {
+    OutputFile::refuseDirectory(path);
     const std::string extension = extensionOf(path);
     if (extension == "aif") return SF_FORMAT_AIFF;
     if (extension == "ogg") return SF_FORMAT_OGG;
@@ -156,7 +152,7 @@ int AudioFile::majorFormatFor(const std::string& path) {
         }
     }
     throw CommandError(
-        kExitAudio, path + ": unsupported output format" +
+        kExitUsage, path + ": unsupported output format" +
                         (extension.empty() ? " (no extension)" : " ." + extension) +
                         "; use .wav, .flac, .aiff, .ogg, .caf, .w64 or another libsndfile format");
 }

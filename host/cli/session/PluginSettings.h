@@ -25,10 +25,12 @@ public:
     static double applyOne(PluginSession& session, const std::string& name,
                            const std::string& value);
 
-    // The bytes of a bank file; throws CommandError when it cannot be read.
-    static std::vector<unsigned char> readBank(const std::string& path);
+    // The bytes of a bank file of exactly `size` bytes, read only when it is a regular file of
+    // that size; throws CommandError (bank) otherwise, "bank PATH is N bytes; `sizeRule`".
+    static std::vector<unsigned char> readBank(const std::string& path, std::size_t size,
+                                               const std::string& sizeRule);
 
     std::vector<std::string> assignments;
-    std::optional<std::int32_t> program;
+    std::optional<std::int64_t> program;
     std::string bankPath;
 };
