@@ -1,5 +1,6 @@
 #include "host/PluginInstance.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -116,7 +117,16 @@ void PluginInstance::processAdding(float** inputs, float** outputs, std::int32_t
 }
 
 void PluginInstance::processOverwriting(float** inputs, float** outputs, std::int32_t frames) {
-    if (effect) effect->processOverwritingFn(effect, inputs, outputs, frames);
+    if (!effect) return;
+    if (effect->processOverwritingFn) {
+        effect->processOverwritingFn(effect, inputs, outputs, frames);
+        return;
+    }
+    // A plug-in without the replacing call: accumulating onto silence gives the same output.
+    for (std::int32_t c = 0; c < effect->outputCount; ++c) {
+        std::fill(outputs[c], outputs[c] + std::max(frames, std::int32_t{0}), 0.0f);
+    }
+    effect->processAddingFn(effect, inputs, outputs, frames);
 }
 
 std::vector<HostRequest> PluginInstance::requests() const {

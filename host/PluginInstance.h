@@ -51,6 +51,8 @@ public:
     void setParameter(std::int32_t index, float value);
     float getParameter(std::int32_t index);
     void processAdding(float** inputs, float** outputs, std::int32_t frames);
+    // On a plug-in that has no replacing call, the outputs (as many as the record has) are
+    // cleared and the accumulating call runs.
     void processOverwriting(float** inputs, float** outputs, std::int32_t frames);
 
     std::vector<HostRequest> requests() const;

@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "host/cli/commands/NumberOptions.h"
-#include "host/cli/io/AudioFile.h"
+#include "host/cli/io/AudioWriter.h"
 #include "host/cli/io/DemoSignal.h"
 
 SynthCommand::SynthCommand(CLI::App& app) {
@@ -25,6 +25,6 @@ SynthCommand::SynthCommand(CLI::App& app) {
 bool SynthCommand::selected() const { return command->parsed(); }
 
 void SynthCommand::run() {
-    AudioFile::majorFormatFor(outputPath);
-    AudioFile::write(outputPath, DemoSignal(sampleRate).render(seconds), bits);
+    AudioWriter::majorFormatFor(outputPath);
+    AudioWriter::writeAll(outputPath, DemoSignal(sampleRate).render(seconds), bits);
 }
