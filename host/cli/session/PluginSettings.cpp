@@ -28,8 +28,9 @@ std::string trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// A plain value: a number, optionally followed by the parameter's unit, or on/off for a switch.
-double parseValue(const ParameterInfo& parameter, const std::string& text) {
+}  // namespace
+
+double PluginSettings::parseValue(const ParameterInfo& parameter, const std::string& text) {
     const std::string word = lowercase(trimmed(text));
     const bool hasRange = parameter.minimum && parameter.maximum;
     if (hasRange && (word == "on" || word == "true" || word == "yes")) return *parameter.maximum;
@@ -44,7 +45,14 @@ double parseValue(const ParameterInfo& parameter, const std::string& text) {
     return value;
 }
 
-}  // namespace
+std::pair<std::string, std::string> PluginSettings::splitAssignment(const std::string& assignment) {
+    const std::size_t equals = assignment.find('=');
+    if (equals == std::string::npos || equals == 0) {
+        throw CommandError(kExitSetting,
+                           "--set " + assignment + ": expected NAME=VALUE, e.g. Freq=5000");
+    }
+    return {trimmed(assignment.substr(0, equals)), assignment.substr(equals + 1)};
+}
 
 void PluginSettings::addOptions(CLI::App& command, bool withBank) {
     if (withBank) {
@@ -88,11 +96,7 @@ void PluginSettings::applyTo(PluginSession& session) const {
     if (!bankPath.empty()) session.loadBankFile(bankPath);
     if (program) session.selectProgram(*program);
     for (const std::string& assignment : assignments) {
-        const std::size_t equals = assignment.find('=');
-        if (equals == std::string::npos || equals == 0) {
-            throw CommandError(kExitSetting,
-                               "--set " + assignment + ": expected NAME=VALUE, e.g. Freq=5000");
-        }
-        applyOne(session, trimmed(assignment.substr(0, equals)), assignment.substr(equals + 1));
+        const auto [name, value] = splitAssignment(assignment);
+        applyOne(session, name, value);
     }
 }

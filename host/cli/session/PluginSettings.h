@@ -3,12 +3,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace CLI {
 class App;
 }
 class PluginSession;
+struct ParameterInfo;
 
 // What the command line asks to be set before a plug-in runs: a bank file, a program, and
 // parameter values in the plug-in's plain units (`--set Freq=5000`). Applied in that order.
@@ -24,6 +26,12 @@ public:
     // Sets one parameter by name (used for settings the tool forces, such as harmonics off).
     static double applyOne(PluginSession& session, const std::string& name,
                            const std::string& value);
+
+    // "NAME=VALUE" as the name (trimmed) and the value text; throws CommandError (setting).
+    static std::pair<std::string, std::string> splitAssignment(const std::string& assignment);
+    // A plain value: a number, optionally followed by the parameter's unit, or on/off for a
+    // parameter with a range; throws CommandError (setting) for anything else.
+    static double parseValue(const ParameterInfo& parameter, const std::string& text);
 
     // The bytes of a bank file of exactly `size` bytes, read only when it is a regular file of
     // that size; throws CommandError (bank) otherwise, "bank PATH is N bytes; `sizeRule`".
