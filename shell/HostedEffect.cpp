@@ -9,6 +9,7 @@
 
 #include "params/ParameterSet.h"
 #include "shell/EditorBase.h"
+#include "shell/Opcodes.h"
 
 namespace {
 
@@ -34,6 +35,19 @@ float readFloat(const unsigned char* slot) {
 }
 
 void writeFloat(unsigned char* slot, float value) { std::memcpy(slot, &value, sizeof(value)); }
+
+bool isEditorOpcode(std::int32_t opcode) {
+    switch (opcode) {
+        case opEditorGetRect:
+        case opEditorOpen:
+        case opEditorClose:
+        case opEditorIdle:
+        case opEditorKeyDown:
+        case opEditorKeyUp:
+        case opEditorSetRotaryMode: return true;
+        default: return false;
+    }
+}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -66,6 +80,14 @@ HostedEffect::~HostedEffect() = default;
 
 bool HostedEffect::isParameterIndex(std::int32_t index) const {
     return parameters && index >= 0 && index < parameterTotal;
+}
+
+PlxIntPtr HostedEffect::dispatch(std::int32_t opcode, std::int32_t index, PlxIntPtr value,
+                                 void* ptr, float opt) {
+    if (!isEditorOpcode(opcode)) return EffectBaseEx::dispatch(opcode, index, value, ptr, opt);
+    // Program loads tell the editor too, from whichever thread loads.
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
+    return EffectBaseEx::dispatch(opcode, index, value, ptr, opt);
 }
 
 void HostedEffect::setParameter(std::int32_t index, float value) {
@@ -112,6 +134,7 @@ void HostedEffect::processOverwriting(float** inputs, float** outputs, std::int3
 
 void HostedEffect::setProgram(std::int32_t program) {
     if (program < 0 || program >= bankProgramCount) return;
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
     storeProgram(currentProgram);
     loadProgram(program);
     currentProgram = program;
@@ -119,6 +142,7 @@ void HostedEffect::setProgram(std::int32_t program) {
 
 void HostedEffect::setProgramName(char* name) {
     if (!name || !bankStorage) return;
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
     copyText(reinterpret_cast<char*>(slotOf(currentProgram, nameSlot)), name,
              static_cast<std::size_t>(programNameSize));
 }
@@ -131,6 +155,7 @@ std::int32_t HostedEffect::getProgramNameAt(char* text, std::int32_t program) {
         text[0] = '\0';
         return 0;
     }
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
     copyText(text, reinterpret_cast<const char*>(slotOf(program, nameSlot)),
              static_cast<std::size_t>(programNameSize));
     return 0;
@@ -158,13 +183,19 @@ std::int32_t HostedEffect::getStateData(void** data, bool isPreset) {
     if (!data) return 0;
     *data = nullptr;
     if (!bankStorage) return 0;
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
     storeProgram(currentProgram);
-    if (isPreset) {
-        *data = programStart(currentProgram);
-        return programSize;
+    const unsigned char* start = programStart(isPreset ? currentProgram.load() : 0);
+    const std::int32_t size = isPreset ? programSize : programSize * bankProgramCount;
+    try {
+        // Assigning to the thread's earlier copy reuses its memory: the size never changes.
+        std::vector<unsigned char>& copy = handedOut[std::this_thread::get_id()];
+        copy.assign(start, start + size);
+        *data = copy.data();
+    } catch (const std::bad_alloc&) {
+        return 0;
     }
-    *data = programStart(0);
-    return programSize * bankProgramCount;
+    return size;
 }
 
 std::int32_t HostedEffect::setStateData(void* data, std::int32_t byteSize, bool isPreset) {
@@ -175,7 +206,8 @@ std::int32_t HostedEffect::setStateData(void* data, std::int32_t byteSize, bool 
     // hands them back.
     const unsigned char* source = static_cast<const unsigned char*>(data);
     const std::vector<unsigned char> incoming(source, source + count);
-    // Bytes the chunk does not cover keep their stored byte order.
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
+    // Bytes the chunk does not cover keep what the current program holds now.
     storeProgram(currentProgram);
     std::memcpy(isPreset ? programStart(currentProgram) : programStart(0), incoming.data(), count);
     loadProgram(currentProgram);
@@ -206,6 +238,7 @@ bool HostedEffect::textToParameter(std::int32_t index, char* text) {
     if (std::sscanf(number, "%f", &value) != 1) value = 0.0f;
     if (!std::isfinite(value)) return false;
     value = std::clamp(value, parameters->getMinimum(index), parameters->getMaximum(index));
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
     parameters->setValue(index, value);
     // The editor follows every change, wherever it comes from.
     if (editor) editor->setParameter(index, getParameter(index));
@@ -279,6 +312,7 @@ void HostedEffect::initBank() {
 
 void HostedEffect::storeProgram(std::int32_t program) {
     if (!bankStorage || !parameters || program < 0 || program >= bankProgramCount) return;
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
     for (std::int32_t i = 0; i < parameterTotal; ++i) {
         unsigned char* slot = slotOf(program, i);
         if (parameters->hasDataBlock(i)) {
@@ -297,9 +331,13 @@ void HostedEffect::storeProgram(std::int32_t program) {
 
 void HostedEffect::loadProgram(std::int32_t program) {
     if (!bankStorage || !parameters || program < 0 || program >= bankProgramCount) return;
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
+    // Decoded from a copy, so the bank itself never leaves stored byte order.
+    const unsigned char* start = programStart(program);
+    std::vector<unsigned char> decoded(start, start + programSize);
     parameters->raiseApplyBusy();
     for (std::int32_t i = 0; i < parameterTotal; ++i) {
-        unsigned char* slot = slotOf(program, i);
+        unsigned char* slot = decoded.data() + (slotOf(program, i) - start);
         if (parameters->hasDataBlock(i)) {
             const std::int32_t size = parameters->dataSizeOf(i);
             if (size <= 0) continue;

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "shell/EffectBaseEx.h"
 
@@ -12,9 +17,13 @@ class ParameterSet;
 //
 // The bank is one allocation: a table of row addresses, the rows (one slot address per
 // parameter and one for the name), then the programs back to back, so the bank's chunk is
-// one contiguous run of bytes from program 0 on. Stored programs hold big-endian values; the
-// current program may hold machine order after `loadProgram`, which is why every path that
-// hands out or overwrites the bank stores the current program first.
+// one contiguous run of bytes from program 0 on, always in stored (big-endian) order: a program
+// is decoded from a copy when it is loaded. Every path that hands out or overwrites the bank
+// stores the current program first.
+//
+// Any number of non-audio threads may use the programs, the chunks, the parameter texts and the
+// editor at once: one mutex serialises them, and a chunk is handed out as a copy owned by the
+// calling thread. The audio calls take no lock.
 class HostedEffect : public EffectBaseEx {
 public:
     static constexpr std::int32_t kProgramNameSize = 64;
@@ -31,6 +40,8 @@ public:
     // A stepped parameter (step above 0.1) first repeats its old value to the host, so the
     // host sees a change even when the new value rounds to the same step.
     PlxIntPtr setParameterAndNotify(std::int32_t index, float value) override;
+    PlxIntPtr dispatch(std::int32_t opcode, std::int32_t index, PlxIntPtr value, void* ptr,
+                       float opt) override;
     void process(float** inputs, float** outputs, std::int32_t frames) override;
     void processOverwriting(float** inputs, float** outputs, std::int32_t frames) override;
     void setProgram(std::int32_t program) override;
@@ -39,9 +50,10 @@ public:
     void getParameterUnit(std::int32_t index, char* text) override;
     void getParameterText(std::int32_t index, char* text) override;
     void getParameterName(std::int32_t index, char* text) override;
-    // Hands out the plug-in's own memory: the current program, or the whole bank.
+    // Hands out a copy of the current program, or of the whole bank, that stays valid and
+    // unchanged until the calling thread's next call of this operation.
     std::int32_t getStateData(void** data, bool isPreset) override;
-    // Copies at most the target's size; the data may be the bank's own bytes.
+    // Copies at most the target's size; the data may be a chunk this plug-in handed out.
     std::int32_t setStateData(void* data, std::int32_t byteSize, bool isPreset) override;
     void setSampleRate(float rate) override;
     void setBlockSize(std::int32_t frames) override;
@@ -98,4 +110,8 @@ protected:
     float previousSampleRate = 0.0f;
     bool reconfigurePending = false;
     bool engineReady = false;
+    // Serialises the bank, the program names, the editor and everything that tells the editor.
+    std::recursive_mutex bankMutex;
+    // The chunk copies handed out, one per calling thread.
+    std::map<std::thread::id, std::vector<unsigned char>> handedOut;
 };

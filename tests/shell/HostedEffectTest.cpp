@@ -251,16 +251,20 @@ TEST_F(HostedEffectTest, AFreshBankHoldsTheDefaultsBigEndianUnderInitNames) {
     EXPECT_EQ(effect.chunk(true), slice(bank, 0, kProgramBytes));
 }
 
-TEST_F(HostedEffectTest, TheChunksAreTheBanksOwnBytesWithTheCurrentValuesStored) {
-    void* whole = nullptr;
-    void* preset = nullptr;
+TEST_F(HostedEffectTest, TheChunksAreCopiesWithTheCurrentValuesStoredThatOtherCallsLeaveAlone) {
     effect.send(opSetProgram, 0, 2);
     effect.setParameter(1, 0.25f);
+    const Bytes preset = effect.chunk(true);
+    void* whole = nullptr;
     EXPECT_EQ(effect.send(opGetStateData, 0, 0, &whole), kBankBytes);
-    EXPECT_EQ(effect.send(opGetStateData, 1, 0, &preset), kProgramBytes);
-    EXPECT_EQ(static_cast<unsigned char*>(preset),
-              static_cast<unsigned char*>(whole) + 2 * kProgramBytes);
-    EXPECT_EQ(slice(effect.chunk(true), 4, 4), bigEndian(0.25f));
+    const auto* handedOut = static_cast<unsigned char*>(whole);
+    const Bytes bank(handedOut, handedOut + kBankBytes);
+    EXPECT_EQ(slice(bank, 2 * kProgramBytes, kProgramBytes), preset);
+    EXPECT_EQ(slice(preset, 4, 4), bigEndian(0.25f));
+    effect.setParameter(1, 0.75f);
+    effect.send(opSetProgram, 0, 4);
+    effect.setProgramName(const_cast<char*>("Other"));
+    EXPECT_EQ(Bytes(handedOut, handedOut + kBankBytes), bank);
 }
 
 TEST_F(HostedEffectTest, ALoadedBankIsWhatTheNextProgramChangeSelects) {
