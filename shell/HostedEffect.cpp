@@ -82,6 +82,13 @@ bool HostedEffect::isParameterIndex(std::int32_t index) const {
     return parameters && index >= 0 && index < parameterTotal;
 }
 
+float HostedEffect::clampToRange(std::int32_t index, float value) const {
+    if (index < automatableCount) return std::clamp(value, 0.0f, 1.0f);
+    const float minimum = parameters->getMinimum(index);
+    const float maximum = parameters->getMaximum(index);
+    return std::clamp(value, std::min(minimum, maximum), std::max(minimum, maximum));
+}
+
 PlxIntPtr HostedEffect::dispatch(std::int32_t opcode, std::int32_t index, PlxIntPtr value,
                                  void* ptr, float opt) {
     if (!isEditorOpcode(opcode)) return EffectBaseEx::dispatch(opcode, index, value, ptr, opt);
@@ -92,6 +99,7 @@ PlxIntPtr HostedEffect::dispatch(std::int32_t opcode, std::int32_t index, PlxInt
 
 void HostedEffect::setParameter(std::int32_t index, float value) {
     if (!isParameterIndex(index) || !std::isfinite(value)) return;
+    value = clampToRange(index, value);
     if (index < automatableCount)
         parameters->setNormalized(index, value);
     else
@@ -107,6 +115,7 @@ float HostedEffect::getParameter(std::int32_t index) {
 
 PlxIntPtr HostedEffect::setParameterAndNotify(std::int32_t index, float value) {
     if (!isParameterIndex(index) || !std::isfinite(value)) return 0;
+    value = clampToRange(index, value);
     if (parameters->getStep(index) > kFineStep)
         EffectBaseEx::setParameterAndNotify(index, parameters->takeNormalized(index));
     return EffectBaseEx::setParameterAndNotify(index, value);
@@ -346,9 +355,10 @@ void HostedEffect::loadProgram(std::int32_t program) {
             if (editor) editor->setParameterData(i, slot, size, 0);
         } else {
             swap32(reinterpret_cast<std::uint32_t*>(slot));
-            const float value = readFloat(slot);
-            // A damaged chunk leaves the parameter as it was rather than feed NaN onwards.
-            if (!std::isfinite(value)) continue;
+            float value = readFloat(slot);
+            // The plug-in writes only finite values within the range; anything else came from
+            // outside and must not reach the engine.
+            value = std::isfinite(value) ? clampToRange(i, value) : defaultOf(i);
             if (i < automatableCount)
                 parameters->setNormalized(i, value);
             else
@@ -420,6 +430,13 @@ void HostedEffect::swapWords(void* data, std::int32_t byteCount) {
     unsigned char* bytes = static_cast<unsigned char*>(data);
     for (std::int32_t k = 0; k < byteCount; k += 4)
         swap32(reinterpret_cast<std::uint32_t*>(bytes + k));
+}
+
+float HostedEffect::defaultOf(std::int32_t index) const {
+    const float normalized = parameters->getDefaultNormalized(index);
+    if (index < automatableCount) return normalized;
+    const float minimum = parameters->getMinimum(index);
+    return minimum + (parameters->getMaximum(index) - minimum) * normalized;
 }
 
 unsigned char* HostedEffect::programStart(std::int32_t program) const {

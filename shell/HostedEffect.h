@@ -33,8 +33,9 @@ public:
                  std::int32_t programCount);
     ~HostedEffect() override;
 
-    // Parameters below `automatableCount` travel normalised, the others plain. Indices outside
-    // the table and values that are not finite change nothing.
+    // Parameters below `automatableCount` travel normalised, the others plain; a value beyond
+    // the range is taken as the nearest end. Indices outside the table and values that are not
+    // finite change nothing.
     void setParameter(std::int32_t index, float value) override;
     float getParameter(std::int32_t index) override;
     // A stepped parameter (step above 0.1) first repeats its old value to the host, so the
@@ -53,7 +54,9 @@ public:
     // Hands out a copy of the current program, or of the whole bank, that stays valid and
     // unchanged until the calling thread's next call of this operation.
     std::int32_t getStateData(void** data, bool isPreset) override;
-    // Copies at most the target's size; the data may be a chunk this plug-in handed out.
+    // Copies at most the target's size; the data may be a chunk this plug-in handed out. A
+    // value that is not finite loads as the parameter's default, one beyond the range as the
+    // nearest end, so that no chunk can drive the engine out of its range.
     std::int32_t setStateData(void* data, std::int32_t byteSize, bool isPreset) override;
     void setSampleRate(float rate) override;
     void setBlockSize(std::int32_t frames) override;
@@ -92,6 +95,10 @@ protected:
     unsigned char* programStart(std::int32_t program) const;
     unsigned char* slotOf(std::int32_t program, std::int32_t parameter) const;
     bool isParameterIndex(std::int32_t index) const;
+    // The value as the host speaks it (normalised or plain), moved into the parameter's range.
+    float clampToRange(std::int32_t index, float value) const;
+    // The default as the host speaks it.
+    float defaultOf(std::int32_t index) const;
     std::int32_t countConnected(std::int32_t channels,
                                 bool (HostedEffect::*isConnected)(std::int32_t));
 

@@ -358,11 +358,49 @@ TEST_F(HostedEffectTest, DamagedValuesAndUnterminatedNamesInAChunkAreReadSafely)
     std::memset(&program[48], 'A', 64);
     effect.setParameter(1, 0.25f);
     effect.setStateData(program.data(), kProgramBytes, true);
-    EXPECT_EQ(effect.value(1), 25.0f);
+    EXPECT_EQ(effect.value(1), 50.0f);
     char name[80];
     std::memset(name, 'x', sizeof(name));
     effect.getProgramName(name);
     EXPECT_EQ(std::string(name), std::string(63, 'A'));
+}
+
+// Gain travels normalised, Clip plain (0..1); the plug-in itself stores neither beyond its range.
+TEST_F(HostedEffectTest, ChunkValuesBeyondTheRangeLoadAsTheNearestEndAndNonFiniteOnesAsTheDefault) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float stored, gain, clip;
+    } cases[] = {{std::numeric_limits<float>::quiet_NaN(), 50.0f, 0.0f},
+                 {inf, 50.0f, 0.0f},
+                 {-inf, 50.0f, 0.0f},
+                 {1e30f, 100.0f, 1.0f},
+                 {1.5f, 100.0f, 1.0f},
+                 {-0.5f, 0.0f, 0.0f},
+                 {-1e-30f, 0.0f, 0.0f},
+                 {0.25f, 25.0f, 0.25f}};
+    for (const auto& c : cases) {
+        Bytes program = effect.chunk(true);
+        put(program, 4, bigEndian(c.stored));
+        put(program, 36, bigEndian(c.clip == 0.25f ? 0.25f : c.stored));
+        effect.setStateData(program.data(), kProgramBytes, true);
+        EXPECT_EQ(effect.value(1), c.gain) << c.stored;
+        EXPECT_EQ(effect.value(9), c.clip) << c.stored;
+    }
+}
+
+TEST_F(HostedEffectTest, HostValuesBeyondTheRangeAreTakenAsTheNearestEnd) {
+    const struct {
+        std::int32_t index;
+        float sent, plain;
+    } cases[] = {{1, 1e30f, 100.0f}, {1, -3.0f, 0.0f}, {7, 2.0f, 7000.0f}, {9, 5.0f, 1.0f}};
+    for (const auto& c : cases) {
+        effect.setParameter(c.index, c.sent);
+        EXPECT_EQ(effect.value(c.index), c.plain) << c.index << " " << c.sent;
+        effect.setParameter(c.index, 0.5f);
+        effect.setParameterAndNotify(c.index, c.sent);
+        EXPECT_EQ(effect.value(c.index), c.plain) << c.index << " " << c.sent;
+    }
+    EXPECT_LE(automations().back().opt, 1.0f);
 }
 
 TEST_F(HostedEffectTest, ProgramNamesAreCutTo63CharactersAndReadByNumber) {
