@@ -126,7 +126,10 @@ void HostedEffect::process(float** inputs, float** outputs, std::int32_t frames)
         setBlockSize(frames);
         rebuildEngine();
     }
-    if (engineReady) processBlock(inputs, outputs, frames, true);
+    if (engineReady)
+        processBlock(inputs, outputs, frames, true);
+    else if (hostResumed.load())
+        passThrough(inputs, outputs, frames, true);
 }
 
 void HostedEffect::processOverwriting(float** inputs, float** outputs, std::int32_t frames) {
@@ -134,11 +137,36 @@ void HostedEffect::processOverwriting(float** inputs, float** outputs, std::int3
         setBlockSize(frames);
         rebuildEngine();
     }
-    if (!engineReady) return;
+    if (!engineReady) {
+        if (hostResumed.load()) passThrough(inputs, outputs, frames, false);
+        return;
+    }
     processBlock(inputs, outputs, frames, false);
     if (engineInputs == 1 && engineOutputs == 2 && outputs && outputs[0] && outputs[1] &&
         frames > 0)
         std::memcpy(outputs[1], outputs[0], sizeof(float) * static_cast<std::size_t>(frames));
+}
+
+// A mono input feeds every output; a missing output is skipped, a missing input gives silence.
+void HostedEffect::passThrough(float** inputs, float** outputs, std::int32_t frames,
+                               bool accumulate) const {
+    if (!inputs || !outputs || frames <= 0) return;
+    const std::int32_t inputCount = std::min(engineInputs, record.inputCount);
+    const std::int32_t outputCount = std::min(engineOutputs, record.outputCount);
+    const std::size_t count = static_cast<std::size_t>(frames);
+    for (std::int32_t k = 0; k < outputCount; ++k) {
+        float* out = outputs[k];
+        const float* in = inputCount > 0 ? inputs[std::min(k, inputCount - 1)] : nullptr;
+        if (!out) continue;
+        if (accumulate) {
+            if (in)
+                for (std::size_t n = 0; n < count; ++n) out[n] += in[n];
+        } else if (!in) {
+            std::memset(out, 0, sizeof(float) * count);
+        } else if (in != out) {
+            std::memmove(out, in, sizeof(float) * count);
+        }
+    }
 }
 
 void HostedEffect::setProgram(std::int32_t program) {
@@ -229,6 +257,8 @@ void HostedEffect::setSampleRate(float rate) {
     rebuildEngine();
     if (editor) editor->onSampleRateChanged(rate);
 }
+
+void HostedEffect::resume() { hostResumed.store(true); }
 
 void HostedEffect::setBlockSize(std::int32_t frames) {
     if (frames == blockSize) return;

@@ -43,6 +43,8 @@ public:
     PlxIntPtr setParameterAndNotify(std::int32_t index, float value) override;
     PlxIntPtr dispatch(std::int32_t opcode, std::int32_t index, PlxIntPtr value, void* ptr,
                        float opt) override;
+    // Once the host has resumed the plug-in the outputs are always written: without an engine
+    // the input passes through unchanged.
     void process(float** inputs, float** outputs, std::int32_t frames) override;
     void processOverwriting(float** inputs, float** outputs, std::int32_t frames) override;
     void setProgram(std::int32_t program) override;
@@ -60,6 +62,7 @@ public:
     std::int32_t setStateData(void* data, std::int32_t byteSize, bool isPreset) override;
     void setSampleRate(float rate) override;
     void setBlockSize(std::int32_t frames) override;
+    void resume() override;
     bool textToParameter(std::int32_t index, char* text) override;
     std::int32_t getCategory() override;
     // Takes the channel count from the second field of the output arrangement; refuses a
@@ -99,6 +102,7 @@ protected:
     float clampToRange(std::int32_t index, float value) const;
     // The default as the host speaks it.
     float defaultOf(std::int32_t index) const;
+    void passThrough(float** inputs, float** outputs, std::int32_t frames, bool accumulate) const;
     std::int32_t countConnected(std::int32_t channels,
                                 bool (HostedEffect::*isConnected)(std::int32_t));
 
@@ -117,6 +121,8 @@ protected:
     float previousSampleRate = 0.0f;
     bool reconfigurePending = false;
     bool engineReady = false;
+    // Set by the first resume; read by the audio calls.
+    std::atomic<bool> hostResumed{false};
     // Serialises the bank, the program names, the editor and everything that tells the editor.
     std::recursive_mutex bankMutex;
     // The chunk copies handed out, one per calling thread.

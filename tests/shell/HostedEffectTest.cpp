@@ -72,7 +72,7 @@ public:
     ~BankEffect() override { delete parameters; }
     void rebuildEngine() override {
         ++rebuilds;
-        engineReady = true;
+        engineReady = engineBuilds;
     }
     void processBlock(float**, float** outputs, std::int32_t frames, bool accumulate) override {
         lastAccumulate = accumulate;
@@ -99,6 +99,7 @@ public:
     using HostedEffect::previousBlockSize;
     using HostedEffect::previousSampleRate;
     int rebuilds = 0;
+    bool engineBuilds = true;
     bool lastAccumulate = false;
 };
 
@@ -534,6 +535,33 @@ TEST_F(HostedEffectTest, AudioCallsGrowTheBlockAndCopyAMonoEngineToBothOutputs) 
     EXPECT_EQ(effect.getBlockSize(), 8);
     EXPECT_EQ(effect.rebuilds, 2);
     EXPECT_EQ(right[7], 0.0f);
+}
+
+// Without an engine, once resumed, the input reaches the output as it is: replaced, or added.
+TEST_F(HostedEffectTest, WithoutAnEngineAResumedPluginPassesItsInputThrough) {
+    const struct {
+        std::int32_t inputs;
+        bool resumed, accumulate;
+        float left, right;
+    } cases[] = {{2, false, false, 9.0f, 9.0f}, {2, false, true, 9.0f, 9.0f},
+                 {2, true, false, 1.0f, 2.0f},  {2, true, true, 10.0f, 11.0f},
+                 {1, true, false, 1.0f, 1.0f},  {1, true, true, 10.0f, 10.0f}};
+    for (const auto& c : cases) {
+        BankEffect engineless;
+        engineless.engineBuilds = false;
+        if (c.resumed) engineless.send(opSetActive, 0, 1);
+        engineless.engineInputs = c.inputs;
+        float inLeft[4] = {1.0f, 1.0f, 1.0f, 1.0f}, inRight[4] = {2.0f, 2.0f, 2.0f, 2.0f};
+        std::vector<float> left(4, 9.0f), right(4, 9.0f);
+        float* inputs[2] = {inLeft, inRight};
+        float* outputs[2] = {left.data(), right.data()};
+        if (c.accumulate)
+            engineless.process(inputs, outputs, 4);
+        else
+            engineless.processOverwriting(inputs, outputs, 4);
+        EXPECT_EQ(left, std::vector<float>(4, c.left)) << c.inputs << c.resumed << c.accumulate;
+        EXPECT_EQ(right, std::vector<float>(4, c.right)) << c.inputs << c.resumed << c.accumulate;
+    }
 }
 
 }  // namespace
