@@ -9,6 +9,7 @@
 
 #include "plugin/BrillianteerEffect.h"
 #include "shell/Opcodes.h"
+#include "tests/support/BigEndian.h"
 
 namespace {
 
@@ -40,11 +41,8 @@ Bytes extremeBank() {
                               -1.0f};
     Bytes bank(kPrograms * kProgramBytes, 0);
     for (std::size_t k = 0; k < kPrograms; ++k) {
-        std::uint32_t word;
-        std::memcpy(&word, &extremes[k % 8], sizeof(word));
         for (std::size_t at = 0; at < 48; at += 4)
-            for (int b = 0; b < 4; ++b)
-                bank[k * kProgramBytes + at + b] = static_cast<unsigned char>(word >> (24 - 8 * b));
+            big_endian::writeFloat(&bank[k * kProgramBytes + at], extremes[k % 8]);
     }
     return bank;
 }
