@@ -151,25 +151,30 @@ INSTANTIATE_TEST_SUITE_P(ServedRates, Lv2RateTest,
                          ::testing::Values(RateCase{44100.0, 108.0f}, RateCase{48000.0, 115.0f},
                                            RateCase{88200.0, 222.0f}, RateCase{96000.0, 241.0f}));
 
-TEST_F(Lv2PluginTest, MetersReadTheFloorInSilenceAndAboutFullScaleForAFullScaleSine) {
+TEST_F(Lv2PluginTest,
+       MetersReadTheFloorInSilenceAndAboutFullScaleForAFullScaleSineAndClipLightsAbove) {
     struct Case {
         const char* what;
         float amplitude;
         float meterDb;
         float toleranceDb;
+        float clip;
     };
-    const Case cases[] = {{"silence", 0.0f, -80.0f, 0.0f}, {"full-scale sine", 1.0f, 0.0f, 1.0f}};
+    const Case cases[] = {{"silence", 0.0f, -80.0f, 0.0f, 0.0f},
+                          {"full-scale sine", 1.0f, 0.0f, 0.1f, 0.0f},
+                          {"sine 3.5 dB over full scale", 1.5f, 3.52f, 0.1f, 1.0f}};
     for (const Case& c : cases) {
         Lv2Host::Instance instance(host, 44100.0);
         ASSERT_TRUE(instance.created());
-        // Dry only, so the output is the input delayed.
-        instance.control("mix") = 0.0f;
+        // No harmonics and no high-passed copy: the output is the input, delayed.
+        apply(instance, {{1, 0.0f}, {4, 0.0f}});
         StereoBuffers input(4096);
         input.left = chain_signals::tone(4096, 0.998035664431685, 0.06264832417874368, c.amplitude);
         input.right = input.left;
         throughLv2(instance, input);
         EXPECT_NEAR(instance.control("meter_l"), c.meterDb, c.toleranceDb) << c.what;
         EXPECT_NEAR(instance.control("meter_r"), c.meterDb, c.toleranceDb) << c.what;
+        EXPECT_EQ(instance.control("clip"), c.clip) << c.what;
     }
 }
 
