@@ -57,7 +57,8 @@ std::string difference(const StereoBuffers& a, const StereoBuffers& b) {
 }
 
 std::string programName(const std::vector<unsigned char>& bank, std::int32_t program) {
-    return reinterpret_cast<const char*>(bank.data() + program * kProgramBytes + 48);
+    const auto* name = reinterpret_cast<const char*>(bank.data() + program * kProgramBytes + 48);
+    return std::string(name, strnlen(name, 64));
 }
 
 class Lv2PluginTest : public PluginHarness {
