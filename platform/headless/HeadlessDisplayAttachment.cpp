@@ -15,8 +15,8 @@ bool hasDisplayMagic(Window* window) {
 }
 
 bool isKnownDisplay(const BrlDisplay* display) {
-    return display->version == BRL_DISPLAY_VERSION && display->byteSize == sizeof(BrlDisplay) &&
-           display->width > 0 && display->height > 0;
+    return display->version >= 1 && display->version <= BRL_DISPLAY_VERSION &&
+           display->byteSize == sizeof(BrlDisplay) && display->width > 0 && display->height > 0;
 }
 
 // The deepest window under (x, y), the latest created first among siblings, as they overlap.
@@ -59,6 +59,19 @@ std::int32_t deliver(BrlDisplay* display, const BrlDisplayEvent* event) {
             pressMouse(target, x, y, buttonKey(event->button));
             return 1;
         }
+        case brlDisplayWheel: {
+            if (display->version < 2) return 0;
+            int x = 0;
+            int y = 0;
+            Window* target = windowAt(system.displayWindow, event->x, event->y, x, y);
+            setMousePosition(event->x, event->y);
+            return target->listener && target->listener->windowWheel(target, x, y, event->distance)
+                       ? 1
+                       : 0;
+        }
+        case brlDisplayKey:
+            if (display->version < 2) return 0;
+            return pressKey(event->key, event->text) ? 1 : 0;
         case brlDisplayType: typeText(event->text); return 1;
         case brlDisplayEnter: pressEnter(); return 1;
         case brlDisplayCompose:

@@ -79,6 +79,9 @@ struct Window {
     int height = 0;
     WindowListener* listener = nullptr;
     bool editField = false;
+    // An edit field's whole text is selected (as it opens), so the next character replaces it.
+    bool allSelected = false;
+    std::string openingText;  // what an edit field held when it opened, for Escape
     EditFieldListener* editListener = nullptr;
     TextAlign align = TextAlign::left;
     Font* font = nullptr;
