@@ -101,8 +101,13 @@ private:
 
 }  // namespace
 
+struct X11EditorWindow::Queued {
+    XEvent event;
+    bool releasedEarly;
+};
+
 struct X11EditorWindow::Deferred {
-    std::deque<XEvent> events;
+    std::deque<Queued> events;
 };
 
 X11EditorWindow::X11EditorWindow(int width, int height, unsigned long parentWindow,
@@ -195,6 +200,11 @@ void X11EditorWindow::onClockAdvanced() {
         real = realNow();
     }
     if (later(real, wanted)) display.setNow(real);
+    if (releaseAtNextClock) {
+        heldKeys &= ~releaseAtNextClock;
+        releaseAtNextClock = 0;
+        display.setKeys(heldKeys);
+    }
     readPending();
     if (delivering && !closed && !later(lastShown + dragFrameMilliseconds, real)) refresh();
 }
@@ -204,26 +214,59 @@ void X11EditorWindow::readPending() {
     while (!closed && XPending(connection) > 0) {
         XEvent event;
         XNextEvent(connection, &event);
-        take(event);
+        deferred->events.push_back({event, false});
+    }
+    if (!delivering) return;
+    // A control is tracking the mouse: it hears the motion and the releases that follow its
+    // press. Clicks and keys that come after wait their turn; a release that belongs to such a
+    // click is taken now all the same, so a loop waiting for it cannot hang, and marked on it.
+    bool pressWaits = false;
+    for (auto queued = deferred->events.begin(); queued != deferred->events.end();) {
+        XEvent& event = queued->event;
+        if (isPress(event)) {
+            pressWaits = true;
+            ++queued;
+            continue;
+        }
+        if (pressWaits && event.type != ButtonRelease) {
+            ++queued;
+            continue;
+        }
+        if (pressWaits) {
+            for (auto press = deferred->events.begin(); press != queued; ++press) {
+                if (press->event.type == ButtonPress &&
+                    press->event.xbutton.button == event.xbutton.button)
+                    press->releasedEarly = true;
+            }
+        }
+        apply(event);
+        queued = deferred->events.erase(queued);
     }
 }
 
-void X11EditorWindow::take(XEvent& event) {
+bool X11EditorWindow::isPress(const XEvent& event) {
+    if (event.type == ButtonPress) return true;
+    if (event.type != KeyPress) return false;
+    XKeyEvent key = event.xkey;
+    return modifierKeyBit(XLookupKeysym(&key, 0)) == 0;
+}
+
+void X11EditorWindow::apply(XEvent& event) {
     switch (event.type) {
         case MotionNotify: display.setMouse(event.xmotion.x, event.xmotion.y); break;
-        case ButtonRelease: {
-            const std::uint32_t bit = buttonBit(event.xbutton.button);
-            if (bit) heldKeys &= ~bit;
+        case ButtonRelease:
+            heldKeys &= ~buttonBit(event.xbutton.button);
             display.setMouse(event.xbutton.x, event.xbutton.y);
             display.setKeys(heldKeys);
             break;
-        }
+        case KeyPress:
         case KeyRelease: {
             const std::uint32_t bit = modifierKeyBit(XLookupKeysym(&event.xkey, 0));
-            if (bit) {
+            if (event.type == KeyPress)
+                heldKeys |= bit;
+            else
                 heldKeys &= ~bit;
-                display.setKeys(heldKeys);
-            }
+            display.setKeys(heldKeys);
             break;
         }
         case Expose: exposed = true; break;
@@ -237,22 +280,6 @@ void X11EditorWindow::take(XEvent& event) {
             if (deleteAtom && static_cast<unsigned long>(event.xclient.data.l[0]) == deleteAtom)
                 close();
             break;
-        case ButtonPress:
-        case KeyPress: {
-            if (event.type == KeyPress) {
-                const std::uint32_t bit = modifierKeyBit(XLookupKeysym(&event.xkey, 0));
-                if (bit) {
-                    heldKeys |= bit;
-                    display.setKeys(heldKeys);
-                    break;
-                }
-            } else if (const std::uint32_t bit = buttonBit(event.xbutton.button)) {
-                // Held from now on, also for a loop that is running: it sees the button down.
-                heldKeys |= bit;
-            }
-            deferred->events.push_back(event);
-            break;
-        }
         default: break;
     }
 }
@@ -263,7 +290,7 @@ void X11EditorWindow::close() {
     display.setKeys(0);
 }
 
-void X11EditorWindow::deliver(XEvent& event) {
+void X11EditorWindow::deliver(XEvent& event, bool releasedEarly) {
     if (event.type == ButtonPress) {
         const XButtonEvent& press = event.xbutton;
         heldKeys = (heldKeys & buttonBits) | modifiersOf(press.state);
@@ -278,10 +305,19 @@ void X11EditorWindow::deliver(XEvent& event) {
         if (!bit) return;
         // Typing goes to the editor once it has been clicked, also inside a host's window.
         XSetInputFocus(connection, window, RevertToParent, CurrentTime);
+        heldKeys |= bit;
         display.setKeys(heldKeys);
+        // Its release was taken during an earlier drag: the control sees it held until the
+        // clock first moves.
+        if (releasedEarly) releaseAtNextClock |= bit;
         ++delivering;
         display.pressHeld(press.x, press.y, bit);
         --delivering;
+        if (releasedEarly) {
+            heldKeys &= ~bit;
+            releaseAtNextClock &= ~bit;
+            display.setKeys(heldKeys);
+        }
         return;
     }
     char text[16] = {};
@@ -316,9 +352,12 @@ bool X11EditorWindow::handleEvents() {
     if (later(real, display.now())) display.setNow(real);
     readPending();
     while (!closed && !deferred->events.empty()) {
-        XEvent event = deferred->events.front();
+        Queued queued = deferred->events.front();
         deferred->events.pop_front();
-        deliver(event);
+        if (isPress(queued.event))
+            deliver(queued.event, queued.releasedEarly);
+        else
+            apply(queued.event);
         readPending();
     }
     if (!closed) refresh();

@@ -50,11 +50,14 @@ public:
 
 private:
     void onClockAdvanced();
-    // Motion, releases and modifiers go to the display at once; the rest waits in `deferred`
-    // while a click is being delivered.
-    void take(_XEvent& event);
-    void deliver(_XEvent& event);
+    // Moves the X events waiting into `deferred`, in order; while a click is being delivered,
+    // takes from there what the tracking control must hear.
     void readPending();
+    // A click, a wheel turn or a key other than a modifier: delivered to the plug-in in turn.
+    static bool isPress(const _XEvent& event);
+    void deliver(_XEvent& event, bool releasedEarly);
+    // Everything else changes the display's state or the window's.
+    void apply(_XEvent& event);
     // The window is gone or closed: a control tracking a drag must not wait for a release.
     void close();
 
@@ -65,12 +68,14 @@ private:
     bool exposed = true;
     int delivering = 0;  // clicks being delivered, one inside the other at most
     std::uint32_t heldKeys = 0;
+    std::uint32_t releaseAtNextClock = 0;
     std::uint32_t lastShown = 0;
     unsigned long deleteAtom = 0;
     GC gc = nullptr;
     XImage* image = nullptr;
     std::vector<std::uint32_t> shown;
     std::vector<std::uint32_t> converted;
+    struct Queued;
     struct Deferred;
     std::unique_ptr<Deferred> deferred;
     int redShift = 16;
