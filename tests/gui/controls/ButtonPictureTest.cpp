@@ -6,6 +6,7 @@
 #include "gui/controls/StepSwitch.h"
 #include "tests/gui/ArtworkPixels.h"
 #include "tests/gui/Canvas.h"
+#include "tests/gui/TestPictures.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ constexpr int densityArt = 1003;
 constexpr int kickArt = 1005;
 constexpr int soloArt = 1006;
 constexpr int lampArt = 1007;
-constexpr int filmstripArt = 2002;
+constexpr int filmstripArt = test_pictures::filmstripId;
 constexpr Rect frequencyPlace{108, 24, 158, 40};
 constexpr Rect densityPlace{166, 24, 216, 40};
 constexpr Rect soloPlace{21, 59, 55, 76};

@@ -6,6 +6,7 @@
 #include "gui/Bitmap.h"
 #include "gui/controls/ValueEdit.h"
 #include "tests/gui/Canvas.h"
+#include "tests/gui/TestPictures.h"
 
 namespace {
 
@@ -183,15 +184,9 @@ TEST_F(ValueDisplayPictureTest, ATransparentDisplayWithoutBitmapDrawsOnlyItsText
     EXPECT_FALSE(noText.anyInk(0, 0, noText.width, noText.height));
 }
 
-// The test picture 2002: 50 x 48, white where (x + 2y) is a multiple of 7.
-Color filmstrip(int x, int y) {
-    if ((x + 2 * y) % 7 == 0) return rgb(255, 255, 255);
-    return rgb(x * 5, y * 5, 90);
-}
-
 TEST_F(ValueDisplayPictureTest,
        ABackgroundBitmapFillsTheBoxFromItsOffsetAndSeeThroughWhenTransparent) {
-    Bitmap* picture = new Bitmap(2002);
+    Bitmap* picture = new Bitmap(test_pictures::filmstripId);
     ASSERT_EQ(picture->getWidth(), 50);
     const Rect r{5, 5, 45, 25};
     for (bool transparent : {false, true}) {
@@ -206,7 +201,8 @@ TEST_F(ValueDisplayPictureTest,
                       [&](int x, int y) {
                           if (x < r.left || x >= r.right || y < r.top || y >= r.bottom)
                               return Canvas::paper;
-                          const Color source = filmstrip(x - r.left + 3, y - r.top + 7);
+                          const Color source =
+                              test_pictures::filmstripPixel(x - r.left + 3, y - r.top + 7);
                           const bool seeThrough = transparent && source.sameRgb(colorWhite);
                           return seeThrough ? Canvas::paper : source;
                       },
