@@ -120,9 +120,11 @@ struct World {
     int shortcutResolutions = 0;
     int liveDragMedia = 0;
     // The host's display this world's clock, mouse and keys live in, and the top-level window
-    // standing for it; null while no window was opened in a display.
+    // standing for it: the one last opened in or delivered to; null while there is none.
     BrlDisplay* display = nullptr;
     Window* displayWindow = nullptr;
+    // Every display attached, with its window: one host may show several editors at once.
+    std::map<BrlDisplay*, Window*> displays;
 };
 
 // The world this binary's calls act on.

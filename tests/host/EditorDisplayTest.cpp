@@ -128,6 +128,37 @@ TEST_F(EditorDisplayTest, FreeingTheDisplayDestroysTheWindowsOpenedInIt) {
     EXPECT_TRUE(again.isAttached());
 }
 
+TEST_F(EditorDisplayTest, SeveralDisplaysAttachAtOnceEachWithItsOwnWindowsClockAndMouse) {
+    EditorDisplay first(200, 120);
+    TrackingWindow secondListener;
+    ASSERT_NE(openIn(first), nullptr);
+    {
+        EditorDisplay second(200, 120);
+        second.advanceTime(5000);
+        ASSERT_NE(
+            platform::createChildWindow(static_cast<platform::Window*>(second.parentWindow()),
+                                        "DisplayTest", "Window", 0, 0, 50, 50, &secondListener),
+            nullptr);
+        EXPECT_TRUE(first.isAttached()) << "the second display leaves the first attached";
+        first.click(30, 45);
+        EXPECT_EQ(listener.downAt.x, 10);
+        EXPECT_EQ(listener.downAt.time, first.now() - 1) << "the first display's clock";
+        second.click(5, 6);
+        EXPECT_EQ(secondListener.downAt.x, 5);
+        EXPECT_EQ(secondListener.downAt.time, second.now() - 1);
+        ASSERT_TRUE(second.compose());
+        EXPECT_EQ(second.pixel(0, 0), platform::makeNativeColor(200, 10, 20));
+        EXPECT_EQ(second.pixel(20, 30), platform::headless::buttonFaceColor)
+            << "only its own windows are composed into it";
+    }
+    EXPECT_EQ(secondListener.destroyed, 1);
+    EXPECT_EQ(listener.destroyed, 0);
+    ASSERT_TRUE(first.compose());
+    EXPECT_EQ(first.pixel(20, 30), platform::makeNativeColor(200, 10, 20));
+    first.click(30, 45);
+    EXPECT_EQ(listener.downAt.time, first.now() - 1);
+}
+
 TEST_F(EditorDisplayTest, TheWheelReachesTheWindowUnderTheMouseWithItsDistanceAndModifiers) {
     EditorDisplay display(200, 120);
     ASSERT_NE(openIn(display), nullptr);
