@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include "editor/EditorLayout.h"
 #include "gui/Frame.h"
 #include "gui/controls/OnOffButton.h"
 #include "platform/Window.h"
@@ -16,7 +17,7 @@ namespace {
 namespace headless = platform::headless;
 using platform::Key;
 
-constexpr Rect soloPlace{21, 59, 55, 76};
+constexpr Rect soloPlace = editor_layout::soloButton;
 
 // What the listener found at each notification: the value, whether the button was still
 // dirty, and which half of the art the window showed.

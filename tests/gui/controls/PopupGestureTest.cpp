@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/EditorLayout.h"
 #include "gui/Frame.h"
 #include "gui/controls/AboutPopup.h"
 #include "gui/controls/LevelMeter.h"
@@ -17,9 +18,9 @@ namespace {
 namespace headless = platform::headless;
 
 constexpr Rect editorRect{0, 0, 330, 260};
-constexpr Rect logoRect{10, 10, 100, 40};
-constexpr Rect lineRect{56, 200, 140, 215};
-constexpr Rect meterRect{254, 71, 267, 199};
+constexpr Rect logoRect = editor_layout::aboutClickArea;
+constexpr Rect lineRect = editor_layout::versionLine;
+constexpr Rect meterRect = editor_layout::meters[0];
 constexpr Rect probeRect{150, 120, 170, 140};
 
 struct Notification {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/EditorLayout.h"
 #include "gui/HostedEditor.h"
 #include "gui/controls/StepSwitch.h"
 #include "params/ParameterSet.h"
@@ -19,8 +20,8 @@ namespace headless = platform::headless;
 using platform::Key;
 using Events = std::vector<std::string>;
 
-constexpr Rect frequencyPlace{108, 24, 158, 40};
-constexpr Rect densityPlace{166, 24, 216, 40};
+constexpr Rect frequencyPlace = editor_layout::frequencySwitch;
+constexpr Rect densityPlace = editor_layout::densitySwitch;
 constexpr std::int32_t frequencyTag = 17;
 constexpr std::int32_t densityTag = 18;
 

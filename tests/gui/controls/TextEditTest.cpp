@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/EditorLayout.h"
 #include "gui/Frame.h"
 #include "gui/GuiEditor.h"
 #include "gui/controls/ValueEdit.h"
@@ -63,7 +64,7 @@ protected:
         return field;
     }
     ValueEdit* inputNumber(std::int32_t style = 0) {
-        return number({33, 204, 56, 213}, -20.0f, 6.0f, oneDecimal, style);
+        return number(editor_layout::numberFields[0], -20.0f, 6.0f, oneDecimal, style);
     }
 
     std::string text(TextEdit* edit) {
@@ -178,7 +179,7 @@ TEST_F(TextEditTest, LosingTheKeyboardFocusClosesTheFieldAndKeepsWhatWasTyped) {
 
 TEST_F(TextEditTest, ClickingASecondFieldClosesTheFirstBeforeTheSecondOpens) {
     ValueEdit* input = inputNumber();
-    ValueEdit* gain = number({72, 204, 93, 213}, -20.0f, 6.0f);
+    ValueEdit* gain = number(editor_layout::numberFields[1], -20.0f, 6.0f);
     click(40, 208);
     headless::typeText("2");
     click(80, 208);

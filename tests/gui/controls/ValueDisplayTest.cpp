@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "editor/EditorLayout.h"
 #include "gui/Bitmap.h"
 #include "gui/controls/ValueEdit.h"
 #include "tests/gui/Canvas.h"
@@ -51,12 +52,7 @@ protected:
 
     // Without saving pictures: for pairs that must differ.
     static bool differ(const Canvas& a, const Canvas& b) {
-        for (int y = 0; y < a.height; ++y) {
-            for (int x = 0; x < a.width; ++x) {
-                if (!a.pixel(x, y).sameRgb(b.pixel(x, y))) return true;
-            }
-        }
-        return false;
+        return a.differenceCount([&b](int x, int y) { return b.pixel(x, y); }) > 0;
     }
 
     Canvas canvas{120, 60};
@@ -64,7 +60,8 @@ protected:
 };
 
 TEST_F(ValueDisplayPictureTest, TheEditorsNumberFieldIsABlackBoxWithBlackEdgesAndItsTextInside) {
-    ValueEdit* field = new ValueEdit({33, 204, 56, 213}, nullptr, 6, nullptr, nullptr, 0);
+    ValueEdit* field =
+        new ValueEdit(editor_layout::numberFields[0], nullptr, 6, nullptr, nullptr, 0);
     field->setFont(fontTiny);
     field->setValueToText(oneDecimal);
     field->setMax(6.0f);
@@ -75,23 +72,21 @@ TEST_F(ValueDisplayPictureTest, TheEditorsNumberFieldIsABlackBoxWithBlackEdgesAn
     EXPECT_FALSE(field->isDirty());
     field->release();
 
-    const Box numberBox{{33, 204, 56, 213}};
-    bool textDrawn = false;
-    for (int y = 0; y < number.height; ++y) {
-        for (int x = 0; x < number.width; ++x) {
-            const Color have = number.pixel(x, y);
-            if (!numberBox.inside(x, y)) {
-                ASSERT_TRUE(have.sameRgb(Canvas::paper)) << "outside at " << x << "," << y;
-            } else if (!numberBox.inTextArea(x, y)) {
-                ASSERT_TRUE(have.sameRgb(colorBlack))
-                    << "right or bottom edge at " << x << "," << y;
-            } else if (!have.sameRgb(colorBlack)) {
-                ASSERT_FALSE(have.sameRgb(Canvas::paper)) << "hole at " << x << "," << y;
-                textDrawn = true;
-            }
-        }
-    }
-    EXPECT_TRUE(textDrawn) << "no text in the box";
+    // Paper outside, black on the right and bottom edges, and text of any colour but the
+    // paper's inside.
+    const Box numberBox{editor_layout::numberFields[0]};
+    const auto blackBox = [&](int x, int y) {
+        return numberBox.inside(x, y) ? colorBlack : Canvas::paper;
+    };
+    EXPECT_EQ(number.firstDifference(
+                  [&](int x, int y) {
+                      const Color have = number.pixel(x, y);
+                      const bool text = numberBox.inTextArea(x, y) && !have.sameRgb(Canvas::paper);
+                      return text ? have : blackBox(x, y);
+                  },
+                  "number_field"),
+              "");
+    EXPECT_GT(number.differenceCount(blackBox), 0) << "no text in the box";
 }
 
 TEST_F(ValueDisplayPictureTest,
@@ -118,15 +113,14 @@ TEST_F(ValueDisplayPictureTest,
     draw(shown, canvas);
     bare->release();
     shown->release();
-    int changed = 0;
-    for (int y = 0; y < canvas.height; ++y) {
-        for (int x = 0; x < canvas.width; ++x) {
-            if (canvas.pixel(x, y).sameRgb(boxOnly.pixel(x, y))) continue;
-            ASSERT_TRUE(box.inTextArea(x, y)) << "text outside its area at " << x << "," << y;
-            ++changed;
-        }
-    }
-    EXPECT_GT(changed, 10);
+    const auto unchanged = [&](int x, int y) { return boxOnly.pixel(x, y); };
+    EXPECT_EQ(canvas.firstDifference(
+                  [&](int x, int y) {
+                      return box.inTextArea(x, y) ? canvas.pixel(x, y) : boxOnly.pixel(x, y);
+                  },
+                  "text_outside_its_area"),
+              "");
+    EXPECT_GT(canvas.differenceCount(unchanged), 10);
 }
 
 TEST_F(ValueDisplayPictureTest, ABevelReplacesTheOutlineAndSunkenWinsOverRaised) {

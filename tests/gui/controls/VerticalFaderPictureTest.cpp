@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "editor/EditorLayout.h"
 #include "gui/Bitmap.h"
 #include "gui/controls/VerticalFader.h"
 #include "tests/gui/ArtworkPixels.h"
@@ -14,7 +15,7 @@
 // outside the fader's bounds is touched.
 namespace {
 
-constexpr Rect faderBounds{38, 93, 50, 198};
+constexpr Rect faderBounds = editor_layout::faders[0];
 constexpr int minPos = 93;
 constexpr int maxPos = 183;
 constexpr int handleWidth = 12;
