@@ -92,7 +92,6 @@ float HostedEffect::clampToRange(std::int32_t index, float value) const {
 PlxIntPtr HostedEffect::dispatch(std::int32_t opcode, std::int32_t index, PlxIntPtr value,
                                  void* ptr, float opt) {
     if (!isEditorOpcode(opcode)) return EffectBaseEx::dispatch(opcode, index, value, ptr, opt);
-    // Program loads tell the editor too, from whichever thread loads.
     std::lock_guard<std::recursive_mutex> lock(bankMutex);
     return EffectBaseEx::dispatch(opcode, index, value, ptr, opt);
 }
