@@ -61,6 +61,11 @@ std::string programName(const std::vector<unsigned char>& bank, std::int32_t pro
 
 class Lv2PluginTest : public PluginHarness {
 protected:
+    void SetUp() override {
+        PluginHarness::SetUp();
+        ASSERT_NE(host.found(), nullptr) << "the bundle was not discovered";
+    }
+
     // The input through the plug-in loaded through `main`, in the pieces the LV2 host runs,
     // a piece longer than the announced block cut as the adapter cuts it: the effect's
     // rounding follows its pieces, so only the same pieces give the same samples.
@@ -132,7 +137,6 @@ struct RateCase {
 class Lv2RateTest : public Lv2PluginTest, public ::testing::WithParamInterface<RateCase> {};
 
 TEST_P(Lv2RateTest, OutputEqualsThePluginThroughMainBitForBitInOddPiecesAndInPlace) {
-    ASSERT_NE(host.found(), nullptr) << "the bundle was not discovered";
     const StereoBuffers input = music(kFrames);
     const StereoBuffers expected = throughMain(static_cast<float>(GetParam().rate), kBright, input);
     for (const bool inPlace : {false, true}) {
