@@ -121,7 +121,16 @@ std::string BundleWriter::manifest() const {
     }
     if (!options.uiBinary.empty()) {
         out << "\n<" << kPluginUri << "#ui>\n    a ui:X11UI ;\n    ui:binary <" << options.uiBinary
-            << "> .\n";
+            << "> ;\n    lv2:requiredFeature ui:idleInterface ;\n"
+            << "    lv2:optionalFeature ui:parent , ui:resize , ui:touch ;\n"
+            << "    lv2:extensionData ui:idleInterface , ui:showInterface";
+        // The meters and the clip lamp follow the output ports.
+        for (std::uint32_t index : {MeterLeft, MeterRight, Clip}) {
+            out << " ;\n    ui:portNotification [\n        ui:plugin <" << kPluginUri
+                << "> ;\n        lv2:symbol \"" << port(index).symbol
+                << "\" ;\n        ui:protocol ui:floatProtocol\n    ]";
+        }
+        out << " .\n";
     }
     return out.str();
 }
