@@ -116,6 +116,8 @@ protected:
     std::int32_t programSize = 0;
     std::unique_ptr<unsigned char[]> bankStorage;
     unsigned char*** programRows = nullptr;
+    // One program's room after the bank, where `loadProgram` decodes.
+    unsigned char* loadScratch = nullptr;
     ParameterSet* parameters = nullptr;
     std::int32_t previousBlockSize = 0;
     std::int32_t engineInputs;

@@ -9,6 +9,7 @@
 
 #include "plugin/BrillianteerEffect.h"
 #include "shell/Opcodes.h"
+#include "tests/support/AllocationCounter.h"
 #include "tests/support/BigEndian.h"
 
 namespace {
@@ -114,6 +115,32 @@ TEST(BrillianteerEffectTest, OutputStaysFiniteWhateverTheInput) {
             }
             EXPECT_EQ(nonFinite, 0) << bad << (accumulate ? ", adding" : ", replacing");
         }
+    }
+}
+
+// The audio calls allocate nothing, with an engine or passing the input through without one
+// (at 8000 Hz); a chunk that finds no memory is refused rather than thrown at the host.
+TEST(BrillianteerEffectTest, AudioAllocatesNothingAndAChunkWithoutMemoryIsRefused) {
+    for (float rate : {44100.0f, 8000.0f}) {
+        BrillianteerEffect effect(quietHost);
+        ASSERT_EQ(effect.startup(), 1);
+        EffectRecord* record = effect.getRecord();
+        record->dispatchFn(record, opSetSampleRate, 0, 0, nullptr, rate);
+        record->dispatchFn(record, opSetBlockSize, 0, kBlock, nullptr, 0.0f);
+        record->dispatchFn(record, opSetActive, 0, 1, nullptr, 0.0f);
+        std::vector<float> left(kBlock, 0.5f), right(kBlock, 0.5f);
+        float* channels[2] = {left.data(), right.data()};
+        const allocation_counter::Scope scope;
+        record->processOverwritingFn(record, channels, channels, kBlock);
+        record->processAddingFn(record, channels, channels, kBlock);
+        EXPECT_EQ(scope.allocations(), 0u) << rate;
+
+        void* data = &effect;
+        allocation_counter::failNth(1);
+        EXPECT_EQ(record->dispatchFn(record, opGetStateData, 0, 0, &data, 0.0f), 0);
+        allocation_counter::failNth(0);
+        EXPECT_EQ(data, nullptr);
+        EXPECT_EQ(record->dispatchFn(record, opGetStateData, 0, 0, &data, 0.0f), 1120);
     }
 }
 
