@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -145,6 +146,20 @@ unsigned long XvfbSession::findWindowOfSize(int width, int height) const {
     return 0;
 }
 
+unsigned long XvfbSession::createWindow(int width, int height) {
+    const ::Window window =
+        XCreateSimpleWindow(connection, DefaultRootWindow(connection), 0, 0,
+                            static_cast<unsigned>(width), static_cast<unsigned>(height), 0, 0, 0);
+    XMapWindow(connection, window);
+    XSync(connection, False);
+    return window;
+}
+
+void XvfbSession::destroyWindow(unsigned long window) {
+    XDestroyWindow(connection, window);
+    XSync(connection, False);
+}
+
 void XvfbSession::pause(int milliseconds) {
     XSync(connection, False);
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -254,9 +269,20 @@ std::vector<std::uint32_t> XvfbSession::readWindow(unsigned long window, int wid
     return pixels;
 }
 
-bool XvfbSession::writePng(const std::vector<std::uint32_t>& pixels, int width, int height,
-                           const std::string& path) {
-    return platform::headless::writePng(pixels.data(), width, height, path.c_str());
+std::string XvfbSession::firstDifference(const std::vector<std::uint32_t>& shown,
+                                         const std::vector<std::uint32_t>& expected, int width,
+                                         int height, const std::string& name) {
+    const std::size_t count = static_cast<std::size_t>(width) * height;
+    if (shown.size() != count || expected.size() != count) return "the pictures' sizes differ";
+    std::size_t i = 0;
+    while (i < count && shown[i] == expected[i]) ++i;
+    if (i == count) return "";
+    platform::headless::writePng(shown.data(), width, height, (name + ".png").c_str());
+    platform::headless::writePng(expected.data(), width, height, (name + "_expected.png").c_str());
+    char text[128];
+    std::snprintf(text, sizeof text, "first wrong pixel at (%zu, %zu): shown %06x, expected %06x",
+                  i % width, i / width, shown[i], expected[i]);
+    return text;
 }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments) {

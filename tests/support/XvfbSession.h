@@ -28,6 +28,10 @@ public:
     // The first window below root (depth first) whose size is width x height; 0 if none.
     unsigned long findWindowOfSize(int width, int height) const;
 
+    // A host's window, shown at the top left of the screen, for an interface to open in.
+    unsigned long createWindow(int width, int height);
+    void destroyWindow(unsigned long window);
+
     void moveTo(unsigned long window, int x, int y);
     void press(int button = 1);
     void release(int button = 1);
@@ -45,9 +49,11 @@ public:
     std::vector<std::uint32_t> readWindow(unsigned long window, int width, int height) const;
     // Lets the programs on the server catch up.
     void pause(int milliseconds = 15);
-    // Writes pixels as a PNG for a failing comparison to be looked at.
-    static bool writePng(const std::vector<std::uint32_t>& pixels, int width, int height,
-                         const std::string& path);
+    // Describes the first pixel, row by row, where shown and expected differ, writing both
+    // pictures as name.png and name_expected.png to be looked at; empty when they agree.
+    static std::string firstDifference(const std::vector<std::uint32_t>& shown,
+                                       const std::vector<std::uint32_t>& expected, int width,
+                                       int height, const std::string& name);
 
 private:
     pid_t server = -1;
