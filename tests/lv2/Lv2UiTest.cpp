@@ -182,7 +182,9 @@ TEST_F(Lv2UiTest, AFaderDragWritesItsPortBetweenTouchBeginAndEnd) {
     ASSERT_GE(writes.size(), 3u);
     for (std::size_t i = 0; i < writes.size(); ++i) {
         EXPECT_EQ(writes[i].port, ports.second);
-        if (i > 0) EXPECT_GT(writes[i].value, writes[i - 1].value);
+        if (i > 0) {
+            EXPECT_GT(writes[i].value, writes[i - 1].value);
+        }
     }
     EXPECT_GT(writes.back().value, 80.0f) << "the port carries the plain value in %";
     close(ui);
