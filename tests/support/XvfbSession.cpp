@@ -126,25 +126,36 @@ unsigned long XvfbSession::findWindow(const std::string& title, int timeoutMs) c
 }
 
 unsigned long XvfbSession::findWindowOfSize(int width, int height) const {
-    std::vector<::Window> queue{DefaultRootWindow(connection)};
+    struct Visit {
+        ::Window window;
+        int depth;
+    };
+    std::vector<Visit> queue{{DefaultRootWindow(connection), 0}};
+    unsigned long found = 0;
+    int foundDepth = -1;
     while (!queue.empty()) {
-        const ::Window window = queue.back();
+        const Visit visit = queue.back();
         queue.pop_back();
         XWindowAttributes attributes{};
-        if (XGetWindowAttributes(connection, window, &attributes) &&
+        if (XGetWindowAttributes(connection, visit.window, &attributes) &&
             attributes.map_state == IsViewable && attributes.width == width &&
-            attributes.height == height)
-            return window;
+            attributes.height == height && visit.depth > foundDepth) {
+            found = visit.window;
+            foundDepth = visit.depth;
+        }
         ::Window root = 0, parent = 0;
         ::Window* children = nullptr;
         unsigned int count = 0;
-        if (XQueryTree(connection, window, &root, &parent, &children, &count)) {
-            for (unsigned int i = 0; i < count; ++i) queue.push_back(children[i]);
+        if (XQueryTree(connection, visit.window, &root, &parent, &children, &count)) {
+            for (unsigned int i = 0; i < count; ++i)
+                queue.push_back({children[i], visit.depth + 1});
             if (children) XFree(children);
         }
     }
-    return 0;
+    return found;
 }
+
+unsigned long XvfbSession::rootWindow() const { return DefaultRootWindow(connection); }
 
 unsigned long XvfbSession::createWindow(int width, int height) {
     const ::Window window =
@@ -269,6 +280,13 @@ std::vector<std::uint32_t> XvfbSession::readWindow(unsigned long window, int wid
     return pixels;
 }
 
+bool XvfbSession::writePng(unsigned long window, int width, int height,
+                           const std::string& path) const {
+    const std::vector<std::uint32_t> pixels = readWindow(window, width, height);
+    return !pixels.empty() &&
+           platform::headless::writePng(pixels.data(), width, height, path.c_str());
+}
+
 std::string XvfbSession::firstDifference(const std::vector<std::uint32_t>& shown,
                                          const std::vector<std::uint32_t>& expected, int width,
                                          int height, const std::string& name) {
@@ -323,6 +341,11 @@ bool ChildProcess::waitFor(const std::string& text, int timeoutMs) {
         if (left <= 0 || (!readSome(static_cast<int>(left)) && pipe < 0)) break;
     }
     return seen.find(text) != std::string::npos;
+}
+
+int ChildProcess::terminate(int timeoutMs) {
+    if (child > 0) kill(child, SIGTERM);
+    return wait(timeoutMs);
 }
 
 int ChildProcess::wait(int timeoutMs) {
