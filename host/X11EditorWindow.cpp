@@ -186,10 +186,6 @@ X11EditorWindow::~X11EditorWindow() {
     XCloseDisplay(connection);
 }
 
-int X11EditorWindow::connectionDescriptor() const {
-    return connection ? ConnectionNumber(connection) : -1;
-}
-
 void X11EditorWindow::onClockAdvanced() {
     // The plug-in moved its clock to sleep: wait until real time has caught up with it.
     const std::uint32_t wanted = display.now();

@@ -53,6 +53,14 @@ TEST(PlxhostWindowTest, APersonsMouseWheelAndKeysChangeTheParametersAndTheWindow
     x.click(window, 26, 64);
     ASSERT_TRUE(plxhost.waitFor("set        Solo     1.000000")) << plxhost.output();
 
+    // A notch up over the 3rd fader, then Control-click for its default.
+    x.turnWheel(window, 158, 150, 1);
+    ASSERT_TRUE(plxhost.waitFor("set        3rd      0.600000")) << plxhost.output();
+    x.holdKey("Control_L", true);
+    x.click(window, 158, 150);
+    x.holdKey("Control_L", false);
+    ASSERT_TRUE(plxhost.waitFor("set        3rd      0.500000")) << plxhost.output();
+
     // Forward steps Freq down from 3000 Hz, backward steps it up again.
     x.turnWheel(window, 120, 32, 1);
     ASSERT_TRUE(plxhost.waitFor("set        Freq     0.166667")) << plxhost.output();
@@ -69,6 +77,8 @@ TEST(PlxhostWindowTest, APersonsMouseWheelAndKeysChangeTheParametersAndTheWindow
         headlessEditorRender(BRILLIANTEER_PATH, {}, [](EditorDisplay& display) {
             display.drag(120, 150, 120, 110);
             display.click(26, 64);
+            display.wheel(158, 150, 1.0f);
+            display.click(158, 150, BRL_DISPLAY_CONTROL);
             display.wheel(120, 32, 1.0f);
             display.wheel(120, 32, -1.0f);
             display.wheel(120, 32, -1.0f);

@@ -224,6 +224,12 @@ void XvfbSession::turnWheel(unsigned long window, int x, int y, int notches) {
     pause(100);
 }
 
+void XvfbSession::holdKey(const char* name, bool down) {
+    XTestFakeKeyEvent(connection, XKeysymToKeycode(connection, XStringToKeysym(name)),
+                      down ? True : False, CurrentTime);
+    pause();
+}
+
 void XvfbSession::type(const std::string& text) {
     for (char c : text) {
         KeySym symbol = static_cast<unsigned char>(c);

@@ -42,6 +42,8 @@ public:
     void drag(unsigned long window, int x1, int y1, int x2, int y2, int steps = 12);
     // Positive notches turn away from the user (button 4), negative towards (button 5).
     void turnWheel(unsigned long window, int x, int y, int notches);
+    // Presses or releases a key by its X name ("Control_L", "Shift_L").
+    void holdKey(const char* name, bool down);
     // Types the characters; '\n' is Return, '\b' BackSpace, '\x1b' Escape.
     void type(const std::string& text);
     // Asks the window's owner to close it, as a window manager's close button does.
