@@ -70,10 +70,8 @@ protected:
         idle = static_cast<const LV2UI_Idle_Interface*>(
             descriptor->extension_data(LV2_UI__idleInterface));
         ASSERT_NE(idle, nullptr);
-        ports = {static_cast<std::uint32_t>(host.portIndex("second")),
-                 static_cast<std::uint32_t>(host.portIndex("meter_l")),
-                 static_cast<std::uint32_t>(host.portIndex("meter_r")),
-                 static_cast<std::uint32_t>(host.portIndex("clip"))};
+        ports = {host.portIndex("second"), host.portIndex("meter_l"), host.portIndex("meter_r"),
+                 host.portIndex("clip")};
     }
 
     void TearDown() override {
@@ -89,7 +87,7 @@ protected:
         touchData = {this, &Lv2UiTest::touched};
         touchFeature = {LV2_UI__touch, &touchData};
         idleFeature = {LV2_UI__idleInterface, nullptr};
-        const LV2_Feature* features[] = {host.featureList()[0], &parentFeature, &resizeFeature,
+        const LV2_Feature* features[] = {host.uridMapFeature(), &parentFeature, &resizeFeature,
                                          &touchFeature,         &idleFeature,   nullptr};
         LV2UI_Widget widget = nullptr;
         ui.handle = descriptor->instantiate(descriptor, "urn:quillmere:brillianteer", "",
