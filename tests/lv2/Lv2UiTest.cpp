@@ -80,9 +80,10 @@ protected:
         if (library) dlclose(library);
     }
 
-    Ui open() {
+    // In a new parent window, or in the one given.
+    Ui open(unsigned long parent = 0) {
         Ui ui;
-        ui.parent = x.createWindow(400, 300);
+        ui.parent = parent ? parent : x.createWindow(400, 300);
         parentFeature = {LV2_UI__parent, reinterpret_cast<void*>(ui.parent)};
         resizeData = {this, &Lv2UiTest::resized};
         resizeFeature = {LV2_UI__resize, &resizeData};
@@ -250,6 +251,11 @@ TEST_F(Lv2UiTest, SeveralInstancesCloseAndReopenAndAParentDestroyedFirstAreClean
     }
     EXPECT_GE(closedAt, 0) << "idle says the window is gone";
     descriptor->cleanup(second.handle);
+
+    // A parent gone before the interface opens: no interface, and no harm.
+    const unsigned long gone = x.createWindow(50, 50);
+    x.destroyWindow(gone);
+    EXPECT_EQ(open(gone).handle, nullptr);
 
     Ui again = open();
     ASSERT_NE(again.handle, nullptr);
