@@ -71,8 +71,6 @@ TEST(PlxhostWindowTest, APersonsMouseWheelAndKeysChangeTheParametersAndTheWindow
     x.type("-3,5\n");
     ASSERT_TRUE(plxhost.waitFor("set        InGain   0.634615")) << plxhost.output();
 
-    x.pause(200);
-    const std::vector<std::uint32_t> shown = x.readWindow(window, editorWidth, editorHeight);
     const std::vector<std::uint32_t> rendered =
         headlessEditorRender(BRILLIANTEER_PATH, {}, [](EditorDisplay& display) {
             display.drag(120, 150, 120, 110);
@@ -86,9 +84,16 @@ TEST(PlxhostWindowTest, APersonsMouseWheelAndKeysChangeTheParametersAndTheWindow
             for (const char* c : {"-", "3", ",", "5"}) display.key(BRL_DISPLAY_KEY_TEXT, c);
             display.key(BRL_DISPLAY_KEY_ENTER);
         });
-    EXPECT_EQ(
-        XvfbSession::firstDifference(shown, rendered, editorWidth, editorHeight, "plxhost_window"),
-        "");
+    // The window shows the last change within a few of plxhost's idle passes, also on a busy
+    // machine.
+    std::string difference;
+    for (int attempt = 0; attempt < 20 && (attempt == 0 || !difference.empty()); ++attempt) {
+        x.pause(100);
+        difference =
+            XvfbSession::firstDifference(x.readWindow(window, editorWidth, editorHeight), rendered,
+                                         editorWidth, editorHeight, "plxhost_window");
+    }
+    EXPECT_EQ(difference, "");
 
     x.closeWindow(window);
     EXPECT_EQ(plxhost.wait(), 0);

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -26,10 +27,17 @@ TEST(JalvSmokeTest, JalvShowsTheEditorInItsWindowAndClosesCleanly) {
     setenv("LV2_PATH", (std::string(BRL_LV2_BUNDLE_PARENT) + ":/usr/lib/lv2").c_str(), 1);
     ChildProcess jackd(
         {"jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "44100", "-p", "512"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    ChildProcess jalv({"jalv.gtk3", "urn:quillmere:brillianteer"});
-    const unsigned long top = x.findWindow("Brillianteer", 15000);
-    ASSERT_NE(top, 0u) << jalv.output();
+    // jalv gives up when the server is not up yet: start it again until it stays.
+    std::unique_ptr<ChildProcess> jalv;
+    unsigned long top = 0;
+    for (int attempt = 0; attempt < 10 && !top; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        jalv = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"jalv.gtk3", "urn:quillmere:brillianteer"});
+        for (int waited = 0; !top && waited < 15000 && jalv->wait(0) < 0; waited += 200)
+            top = x.findWindow("Brillianteer", 200);
+    }
+    ASSERT_NE(top, 0u) << jalv->output();
 
     // Silence on the dummy driver: the editor as the headless display draws it at the defaults.
     const std::vector<std::uint32_t> expected = headlessEditorRender(BRL_PLUGIN_PATH, {});
@@ -46,7 +54,7 @@ TEST(JalvSmokeTest, JalvShowsTheEditorInItsWindowAndClosesCleanly) {
     EXPECT_TRUE(x.writePng(x.rootWindow(), 640, 400, "jalv_screen.png"));
 
     x.closeWindow(top);
-    EXPECT_EQ(jalv.wait(10000), 0) << jalv.output();
+    EXPECT_EQ(jalv->wait(10000), 0) << jalv->output();
     jackd.terminate();
 }
 

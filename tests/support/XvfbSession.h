@@ -21,7 +21,6 @@ public:
 
     // False when Xvfb or its XTest extension is missing.
     bool isRunning() const { return connection != nullptr; }
-    Display* display() const { return connection; }
 
     // The top-level window with this title, waiting up to timeoutMs for it to appear; 0 if none.
     unsigned long findWindow(const std::string& title, int timeoutMs = 5000) const;
