@@ -96,6 +96,9 @@ void LookaheadCompressor::run(std::int32_t ch, const float* x, const float* dela
     double level = levels[ch];
     double gain = gains[ch];
     double target = targets[ch];
+    // One countdown serves all channels and runs on from one channel into the next, so their
+    // gain updates fall on different samples unless the piece is a multiple of four long. The
+    // output is defined this way (the golden outputs hold it): keep the count shared.
     std::int32_t count = countdown;
     for (std::int32_t k = 0; k < n; ++k) {
         const double s = x[k];

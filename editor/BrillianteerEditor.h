@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "editor/EditorLayout.h"
 #include "gui/HostedEditor.h"
 
 class AboutPopup;
@@ -34,6 +35,8 @@ public:
 
     // The meter value (0..1) that shows a level in dB: one of 30 steps.
     static float meterPosition(float levelDb);
+    // The parameter an edit bracket's index (the dragged control's tag) stands for; -1 if none.
+    static std::int32_t parameterOfBracket(std::int32_t tag);
 
     enum Tag : std::int32_t {
         aboutTag = 0,
@@ -47,7 +50,7 @@ public:
         frequencySwitchTag = 17,
         densitySwitchTag = 18
     };
-    static constexpr int faderCount = 5;
+    static constexpr int faderCount = editor_layout::faderCount;
 
 private:
     void createAboutScreen();

@@ -47,7 +47,13 @@ protected:
 
     // `standardOutput` names where stdout goes instead (e.g. /dev/full); `out` is then empty.
     Result run(std::vector<std::string> arguments, const std::string& standardOutput = "") const {
-        arguments.insert(arguments.begin(), PLXHOST_PATH);
+        return runProgram(PLXHOST_PATH, std::move(arguments), standardOutput);
+    }
+
+    // Any program, found on PATH unless the name holds a slash.
+    Result runProgram(const std::string& program, std::vector<std::string> arguments,
+                      const std::string& standardOutput = "") const {
+        arguments.insert(arguments.begin(), program);
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
@@ -62,7 +68,7 @@ protected:
                                          0644);
         Result result;
         pid_t child = 0;
-        if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        if (posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
             int status = 0;
             waitpid(child, &status, 0);
             result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

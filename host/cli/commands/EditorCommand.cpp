@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -66,15 +67,17 @@ std::pair<number_options::Point, number_options::Point> dragPoints(const std::st
             number_options::point(fromTo.substr(colon + 1), "--drag")};
 }
 
-// Runs a 1 kHz sine with the given peaks through the plug-in, idling in between so that the
-// editor asks for and reads the output levels.
-void playTone(PluginSession& session, EditorScreen& screen, float leftDb, float rightDb) {
-    const float gains[2] = {std::pow(10.0f, leftDb / 20.0f), std::pow(10.0f, rightDb / 20.0f)};
-    OfflineRenderer renderer(
-        session, kBlock,
-        session.hasFlag(kFlagOverwriting) ? ProcessMode::replacing : ProcessMode::accumulating);
-    std::int64_t position = 0;
-    for (int block = 0; block < 40; ++block) {
+// A 1 kHz sine with the given peaks in dBFS, played through the plug-in block by block so that
+// the editor's meters have levels to read.
+class Tone {
+public:
+    Tone(PluginSession& session, float leftDb, float rightDb)
+        : gains{std::pow(10.0f, leftDb / 20.0f), std::pow(10.0f, rightDb / 20.0f)},
+          renderer(session, kBlock,
+                   session.hasFlag(kFlagOverwriting) ? ProcessMode::replacing
+                                                     : ProcessMode::accumulating) {}
+
+    void playBlock() {
         std::vector<std::vector<float>>& inputs = renderer.inputs();
         for (std::size_t c = 0; c < inputs.size(); ++c) {
             for (std::int32_t n = 0; n < kBlock; ++n) {
@@ -84,25 +87,100 @@ void playTone(PluginSession& session, EditorScreen& screen, float leftDb, float 
         }
         position += kBlock;
         renderer.processBlock(kBlock);
+    }
+    double secondsPlayed() const { return static_cast<double>(position) / kRate; }
+
+private:
+    float gains[2];
+    OfflineRenderer renderer;
+    std::int64_t position = 0;
+};
+
+// Runs the tone for 40 blocks, idling in between so that the editor asks for and reads the
+// output levels.
+void playTone(PluginSession& session, EditorScreen& screen, Tone& tone) {
+    for (int block = 0; block < 40; ++block) {
+        tone.playBlock();
         if (block % 4 == 3) idleAndRefresh(session, screen, 1);
     }
 }
 
+std::vector<std::string> parameterNames(PluginSession& session) {
+    std::vector<std::string> names;
+    for (std::int32_t i = 0; i < session.parameterCount(); ++i)
+        names.push_back(session.parameterName(i));
+    return names;
+}
+
+// Prints a parameter change or an edit bracket; false for any other request.
+bool printRequest(const std::vector<std::string>& names, const HostRequest& request) {
+    if (request.opcode == hostAutomate) {
+        const bool known = request.index >= 0 && request.index < static_cast<int>(names.size());
+        std::printf("set        %-8s %.6f\n", known ? names[request.index].c_str() : "?",
+                    request.opt);
+    } else if (request.opcode == hostRequestBeginEdit) {
+        std::printf("begin edit %d\n", request.index);
+    } else if (request.opcode == hostRequestEndEdit) {
+        std::printf("end edit   %d\n", request.index);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 void report(PluginSession& session, const std::vector<HostRequest>& requests) {
+    const std::vector<std::string> names = parameterNames(session);
     int others = 0;
     for (const HostRequest& request : requests) {
-        if (request.opcode == hostAutomate) {
-            std::printf("set        %-8s %.6f\n", session.parameterName(request.index).c_str(),
-                        request.opt);
-        } else if (request.opcode == hostRequestBeginEdit) {
-            std::printf("begin edit %d\n", request.index);
-        } else if (request.opcode == hostRequestEndEdit) {
-            std::printf("end edit   %d\n", request.index);
-        } else {
-            ++others;
-        }
+        if (!printRequest(names, request)) ++others;
     }
     std::printf("%d other request%s (idle, time, ...)\n", others, others == 1 ? "" : "s");
+}
+
+std::optional<std::pair<float, float>> parseMeters(const std::string& meters) {
+    if (meters.empty()) return std::nullopt;
+    const std::string expected = "expected L,R in dBFS, at most 0";
+    const number_options::Pair peaks = number_options::pair(meters, "--meters", expected);
+    if (peaks.first > 0.0 || peaks.second > 0.0)
+        throw CommandError(kExitUsage, "--meters " + meters + ": " + expected);
+    return std::make_pair(static_cast<float>(peaks.first), static_cast<float>(peaks.second));
+}
+
+}  // namespace
+
+namespace {
+
+void writePicture(EditorScreen& screen, OutputFile& output, const std::string& outputPath,
+                  const std::string& format) {
+    // The picture writers open the file by name, which Windows refuses while it is held open.
+    ::close(output.releaseDescriptor());
+    if (!screen.writePicture(output.temporaryFile(), format))
+        throw CommandError(kExitOutput, outputPath + ": cannot write the picture");
+    output.commit();
+}
+
+void showToAPerson(PluginSession& session, EditorScreen& screen, int width, int height,
+                   std::optional<Tone>& tone) {
+    const std::vector<std::string> names = parameterNames(session);
+    // Changes are printed the moment the plug-in sends them, also from inside a drag.
+    session.plugin().setAnswerFunction([&names](const HostRequest& request, PlxIntPtr&) {
+        if (printRequest(names, request)) std::fflush(stdout);
+        return false;
+    });
+    std::printf("editor     %d x %d pixels in a window; close it to end\n", width, height);
+    std::fflush(stdout);
+    const auto start = std::chrono::steady_clock::now();
+    screen.showUntilClosed([&] {
+        session.plugin().dispatch(opEditorIdle);
+        if (tone) {
+            const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+            // Keep up with real time, but never more than a few blocks at one idle.
+            for (int i = 0; i < 8 && tone->secondsPlayed() < elapsed.count(); ++i)
+                tone->playBlock();
+        }
+        session.plugin().clearRequests();
+    });
+    session.plugin().setAnswerFunction(nullptr);
 }
 
 }  // namespace
@@ -111,10 +189,15 @@ EditorCommand::EditorCommand(CLI::App& app) {
     command = app.add_subcommand(
         "editor", "Open the plug-in's editor, click, drag and type in it, save its picture");
     command->add_option("PLUGIN", pluginPath, "Plug-in library")->required();
-    command->add_option("OUT", outputPath, "PNG file to write")->required();
+    command->add_option("OUT", outputPath,
+                        "PNG file to write (with --window: optional, the last picture shown)");
+    command->add_flag("--window", window,
+                      "Show the editor in a window for you to use until you close it, printing "
+                      "each change as it happens");
     settings.addOptions(*command);
     command->add_option("--meters", meters,
-                        "Play a 1 kHz sine with these input peaks in dBFS (L,R) first");
+                        "Play a 1 kHz sine with these input peaks in dBFS (L,R) first; with "
+                        "--window, all along");
     command->add_option("--click", clicks, "Click the left button at X,Y");
     command->add_option("--drag", drags, "Drag with the left button from X1,Y1 to X2,Y2");
     command->add_option("--type", texts, "Type TEXT into the open number field and press Enter");
@@ -124,18 +207,21 @@ EditorCommand::EditorCommand(CLI::App& app) {
 bool EditorCommand::selected() const { return command->parsed(); }
 
 void EditorCommand::run() {
-    OutputFile::refuseDirectory(outputPath);
-    const std::string format = pictureFormat(outputPath);
+    if (window && (!clicks.empty() || !drags.empty() || !texts.empty() || about))
+        throw CommandError(kExitUsage,
+                           "--click, --drag, --type and --about play a script; with --window the "
+                           "mouse and keys are yours");
+    if (!window && outputPath.empty())
+        throw CommandError(kExitUsage, "OUT is required: name the picture to write");
+    std::string format;
+    if (!outputPath.empty()) {
+        OutputFile::refuseDirectory(outputPath);
+        format = pictureFormat(outputPath);
+    }
     // Every action is read before the plug-in loads, so a typing mistake costs nothing.
     for (const std::string& click : clicks) number_options::point(click, "--click");
     for (const std::string& fromTo : drags) dragPoints(fromTo);
-    std::optional<number_options::Pair> peaks;
-    if (!meters.empty()) {
-        const std::string expected = "expected L,R in dBFS, at most 0";
-        peaks = number_options::pair(meters, "--meters", expected);
-        if (peaks->first > 0.0 || peaks->second > 0.0)
-            throw CommandError(kExitUsage, "--meters " + meters + ": " + expected);
-    }
+    const std::optional<std::pair<float, float>> toneDb = parseMeters(meters);
     PluginSession session(pluginPath);
     if (!session.hasFlag(kFlagHasEditor))
         throw CommandError(kExitPlugin, pluginPath + ": the plug-in has no editor");
@@ -144,28 +230,39 @@ void EditorCommand::run() {
     EditorRect* size = nullptr;
     session.plugin().dispatch(opEditorGetRect, 0, 0, &size);
     if (!size) throw CommandError(kExitPlugin, pluginPath + ": the editor reports no size");
-    const std::int64_t width = std::int64_t{size->right} - size->left;
-    const std::int64_t height = std::int64_t{size->bottom} - size->top;
-    if (width <= 0 || height <= 0 || width > kLargestEditorSide || height > kLargestEditorSide)
+    const std::int64_t wide = std::int64_t{size->right} - size->left;
+    const std::int64_t high = std::int64_t{size->bottom} - size->top;
+    if (wide <= 0 || high <= 0 || wide > kLargestEditorSide || high > kLargestEditorSide)
         throw CommandError(kExitPlugin, pluginPath + ": the editor reports a size of " +
-                                            std::to_string(width) + " x " + std::to_string(height) +
+                                            std::to_string(wide) + " x " + std::to_string(high) +
                                             " pixels");
+    const int width = static_cast<int>(wide);
+    const int height = static_cast<int>(high);
     std::unique_ptr<EditorScreen> screen =
-        EditorScreen::create(static_cast<int>(width), static_cast<int>(height));
-    if (!screen->canWrite(format))
+        window ? EditorScreen::createWindow(width, height) : EditorScreen::create(width, height);
+    if (!outputPath.empty() && !screen->canWrite(format))
         throw CommandError(kExitUsage, outputPath + ": this build writes no " + format +
                                            " pictures; name a .bmp file");
-    OutputFile output(outputPath);
+    std::optional<OutputFile> output;
+    if (!outputPath.empty()) output.emplace(outputPath);
     session.start(kRate, kBlock);
     if (!session.plugin().dispatch(opEditorOpen, 0, 0, screen->parentWindow()) ||
         !screen->holdsEditor())
         throw CommandError(kExitPlugin, pluginPath + ": the editor does not open");
     idleAndRefresh(session, *screen);
+    std::optional<Tone> tone;
+    if (toneDb) tone.emplace(session, toneDb->first, toneDb->second);
 
-    if (peaks) {
-        playTone(session, *screen, static_cast<float>(peaks->first),
-                 static_cast<float>(peaks->second));
+    if (window) {
+        showToAPerson(session, *screen, width, height, tone);
+        if (output) writePicture(*screen, *output, outputPath, format);
+        session.plugin().dispatch(opEditorClose);
+        session.stop();
+        std::printf("closed\n");
+        return;
     }
+
+    if (tone) playTone(session, *screen, *tone);
 
     session.plugin().clearRequests();
     std::size_t click = 0;
@@ -190,15 +287,10 @@ void EditorCommand::run() {
     idleAndRefresh(session, *screen);
     const std::vector<HostRequest> requests = session.plugin().requests();
 
-    // The picture writers open the file by name, which Windows refuses while it is held open.
-    ::close(output.releaseDescriptor());
-    if (!screen->writePicture(output.temporaryFile(), format))
-        throw CommandError(kExitOutput, outputPath + ": cannot write the picture");
-    output.commit();
+    writePicture(*screen, *output, outputPath, format);
     session.plugin().dispatch(opEditorClose);
     session.stop();
 
-    std::printf("editor     %d x %d pixels, written to %s\n", static_cast<int>(width),
-                static_cast<int>(height), outputPath.c_str());
+    std::printf("editor     %d x %d pixels, written to %s\n", width, height, outputPath.c_str());
     report(session, requests);
 }

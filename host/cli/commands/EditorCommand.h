@@ -13,6 +13,9 @@
 // of its size, carries out the mouse and keyboard actions in the order given, idles until
 // everything is drawn, writes the editor's picture and lists the requests the actions sent to
 // the host (parameter changes with their values, edit brackets).
+// `plxhost editor PLUGIN [OUT.png] --window [--meters L,R]`: the editor in a window for a person
+// to use until they close it, each change printed as it happens (with --meters the tone plays
+// on); OUT receives the last picture shown.
 class EditorCommand : public Command {
 public:
     explicit EditorCommand(CLI::App& app);
@@ -29,4 +32,5 @@ private:
     std::vector<std::string> drags;
     std::vector<std::string> texts;
     bool about = false;
+    bool window = false;
 };

@@ -18,6 +18,10 @@ std::unique_ptr<EditorScreen> EditorScreen::create(int width, int height) {
     return std::make_unique<WindowScreen>(width, height);
 }
 
+std::unique_ptr<EditorScreen> EditorScreen::createWindow(int width, int height) {
+    return create(width, height);
+}
+
 WindowScreen::WindowScreen(int width, int height)
     : window(platform::createTopLevelWindow("plxhost editor", 40, 40, width, height)) {
     if (!window) throw CommandError(kExitPlugin, "cannot create a window for the editor");
