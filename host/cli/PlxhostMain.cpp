@@ -10,6 +10,7 @@
 #include "host/cli/Warnings.h"
 #include "host/cli/commands/EditorCommand.h"
 #include "host/cli/commands/InfoCommand.h"
+#include "host/cli/io/PrintableText.h"
 #ifdef BRL_PLXHOST_AUDIO
 #include "host/cli/commands/AnalyzeCommand.h"
 #include "host/cli/commands/BankCommand.h"
@@ -83,7 +84,8 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         if (error.get_exit_code() == 0) return app.exit(error);
-        std::fprintf(stderr, "plxhost: %s (see plxhost --help)\n", error.what());
+        std::fprintf(stderr, "plxhost: %s (see plxhost --help)\n",
+                     printableText(error.what()).c_str());
         return kExitUsage;
     }
     try {
@@ -91,7 +93,7 @@ int main(int argc, char** argv) {
             if (command->selected()) command->run();
         }
     } catch (const CommandError& error) {
-        std::fprintf(stderr, "plxhost: %s\n", error.what());
+        std::fprintf(stderr, "plxhost: %s\n", printableText(error.what()).c_str());
         return error.code();
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "plxhost: out of memory\n");

@@ -1,5 +1,7 @@
 #include <sys/stat.h>
 
+#include <csignal>
+
 #include <cstring>
 #include <regex>
 
@@ -109,10 +111,43 @@ const FailureCase kFailures[] = {
     // Reads without bounds.
     {"BankFromADevice", {"bank", "show", "/dev/zero"}, 5, "/dev/zero: not a regular file"},
     {"BankFromAFifo", {"bank", "show", "{dir}/fifo"}, 5, "fifo: not a regular file"},
+    {"AudioFromADevice",
+     {"process", "{probe}", "/dev/zero", "{dir}/out.wav"},
+     4,
+     "/dev/zero: not a regular file"},
     {"AudioFromAFifo",
      {"process", "{probe}", "{dir}/fifo", "{dir}/out.wav"},
      4,
      "fifo: not a regular file"},
+    // Bytes that are not text stay off the terminal, and a failure stays one line.
+    {"PathWithANewline", {"bank", "show", "{dir}/two\nlines.bank"}, 5, R"(two\\x0Alines)"},
+    // Rates the plug-in cannot serve.
+    {"FileAt16kHz", {"process", "{plugin}", "{dir}/in16k.wav", "{dir}/out.wav"}, 4, "16000 Hz"},
+    {"FileAt8kHz", {"process", "{probe}", "{dir}/in8k.wav", "{dir}/out.wav"}, 4, "8000 Hz"},
+    {"RateOption11025", {"analyze", "{plugin}", "--rate", "11025", "--out", "{dir}/x"}, 2, "11025"},
+    {"RateOptionFractional",
+     {"analyze", "{plugin}", "--rate", "44100.5", "--out", "{dir}/x"},
+     2,
+     "not a usable sample rate"},
+    // Output that is not finite.
+    {"NonFiniteFloatOutput",
+     {"process", "{probe}", "{dir}/huge.wav", "{dir}/out.wav", "--bits", "32f", "--set",
+      "Level=12"},
+     3,
+     "output holds [0-9]+ samples that are not finite"},
+    {"NonFinite16BitOutput",
+     {"process", "{probe}", "{dir}/huge.wav", "{dir}/out.flac", "--bits", "16", "--set",
+      "Square=100", "--compensate-latency"},
+     3,
+     "output holds [0-9]+ samples that are not finite"},
+    // Names whose format is not known.
+    {"EditorJpeg", {"editor", "{plugin}", "{dir}/e.jpg"}, 2, "unknown picture format .jpg"},
+    {"EditorWithoutExtension", {"editor", "{plugin}", "{dir}/picture"}, 2, "(no extension)"},
+    {"ProcessUnknownExtension",
+     {"process", "{probe}", "{dir}/in.wav", "{dir}/out.xyz"},
+     2,
+     "unsupported output format .xyz"},
+    {"SynthWithoutExtension", {"synth", "{dir}/piece"}, 2, "unsupported output format"},
     // Exit codes and messages as the README gives them.
     {"SineAboveNyquist",
      {"analyze", "{probe}", "--sine-hz", "30000", "--out", "{dir}/x"},
@@ -122,12 +157,80 @@ const FailureCase kFailures[] = {
      {"process", "{probe}", "{dir}/in.wav", "{dir}/somedir"},
      6,
      "somedir: is a directory"},
+    {"MissingPlotScript",
+     {"analyze", "{probe}", "--plot-script", "{dir}/absent.py", "--out", "{dir}/x"},
+     2,
+     "absent.py: No such file"},
+    {"EditorOutputIsADirectory", {"editor", "{plugin}", "{dir}/somedir/"}, 6, "is a directory"},
     {"UnknownSubcommand", {"frobnicate"}, 2, "unknown subcommand 'frobnicate'"},
     {"UnknownBankSubcommand", {"bank", "list"}, 2, "unknown subcommand 'list'"},
     {"StdoutFull", {"info", "{probe}"}, 6, "cannot write to standard output", "/dev/full"},
+    {"BankShowStdoutFull",
+     {"bank", "show", "{dir}/bad.bank"},
+     6,
+     "cannot write to standard output",
+     "/dev/full"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Plxhost, PlxhostFailureTest, ::testing::ValuesIn(kFailures),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The temporary file beside an output goes with the process, whatever signal ends it.
+class PlxhostSignalTest : public CliFixture, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PlxhostSignalTest, ASignalDuringTheRunLeavesNoTemporaryFile) {
+    writeAudio(path("long.wav"), testSignal(44100, 44100 * 60, 1),
+               SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    const std::vector<std::string> before = entries();
+    std::vector<std::string> arguments = {PLXHOST_PATH, "process", BRILLIANTEER_PATH,
+                                          path("long.wav"), path("out.wav")};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+    // The temporary file appears as the run starts; the signal comes while it is written.
+    for (int wait = 0; wait < 5000 && entries().size() == before.size(); ++wait) usleep(1000);
+    EXPECT_EQ(entries().size(), before.size() + 1) << "no temporary file seen";
+    kill(child, GetParam());
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), GetParam());
+    EXPECT_EQ(entries(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Plxhost, PlxhostSignalTest,
+                         ::testing::Values(SIGQUIT, SIGINT, SIGHUP, SIGPIPE, SIGXFSZ, SIGUSR1),
+                         [](const auto& info) { return "Signal" + std::to_string(info.param); });
+
+class PlxhostOutputTest : public CliFixture {};
+
+TEST_F(PlxhostOutputTest, ANameAsLongAsTheSystemAllowsIsWritten) {
+    writeAudio(path("in.wav"), testSignal(44100, 3000));
+    const std::string name = std::string(251, 'n') + ".wav";
+    const Result result = run({"process", GAIN_PROBE_PATH, path("in.wav"), path(name)});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(readAudio(path(name)).frames(), 3000u);
+    EXPECT_EQ(entries().size(), 2u);
+}
+
+TEST_F(PlxhostOutputTest, BankShowEscapesNamesAndFlagsValuesThePlugInNeverWrites) {
+    const std::string bank = path("b.bank");
+    ASSERT_EQ(run({"bank", "save", BRILLIANTEER_PATH, bank}).exitCode, 0);
+    std::vector<unsigned char> bytes = readBytes(bank);
+    const unsigned char hostile[] = {0x1B, '[', '2', 'J', 0xFF, 0};
+    std::memcpy(&bytes[48], hostile, sizeof hostile);       // program 0's name
+    const unsigned char huge[] = {0x71, 0x49, 0xF2, 0xCA};  // 1e30, big-endian
+    std::memcpy(&bytes[112], huge, sizeof huge);            // program 1, InGain
+    std::ofstream(bank, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+    const Result result = run({"bank", "show", bank});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out.find('\x1B'), std::string::npos);
+    EXPECT_NE(result.out.find("\\x1B[2J\\xFF"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("1e+30!"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("1 stored value marked !"), std::string::npos) << result.out;
+}
 
 }  // namespace
