@@ -189,11 +189,9 @@ void SignalChain::processPiece(std::int32_t n) {
     highDelay.process(w1, 0, w2, 0, n);
     highMixer.process(w2, out, n);
     driveStage.process(w1, w1, n);
-    band2HighPass.process(w1, w2, n);
-    band2LowPass.process(w2, w3, n);
+    BiquadCascade::processSeries(band2HighPass, band2LowPass, w1, w3, n);
     band2Compressor.process(w3, w2, n);
-    band3HighPass.process(w1, w3, n);
-    band3LowPass.process(w3, w1, n);
+    BiquadCascade::processSeries(band3HighPass, band3LowPass, w1, w1, n);
     band3Compressor.process(w1, w3, n);
     shaper.process(w2, w3, n);
     harmonicHighPass.process(w3, w3, n);
