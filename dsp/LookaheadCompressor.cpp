@@ -11,6 +11,9 @@ constexpr std::int32_t kSegmentCount = 6;
 constexpr float kLowestTableTop = 0.01f;
 constexpr std::int32_t kUpdateInterval = 4;
 
+// The countdown after `value` samples' worth of steps from a count in 0..3.
+std::int32_t wrapCount(std::int32_t value) { return value & (kUpdateInterval - 1); }
+
 }  // namespace
 
 LookaheadCompressor::LookaheadCompressor(std::int32_t channels, float sampleRate, float ratio,
@@ -58,28 +61,74 @@ void LookaheadCompressor::setKick(float kick) {
 
 void LookaheadCompressor::process(float** inputs, float** outputs, std::int32_t frames) {
     if (inputs == nullptr || outputs == nullptr || frames <= 0) return;
-    const std::int32_t n = lookahead;
+    bool usable = true;
     for (std::int32_t ch = 0; ch < channels; ++ch) {
-        const float* in = inputs[ch];
-        float* out = outputs[ch];
-        if (in == nullptr || out == nullptr) continue;
-        float* history = histories[ch].data();
-        if (in != out && frames > n) {
-            // Only the first N outputs need the history; the rest read the input N back.
-            std::copy(in, in + n, history + n);
-            run(ch, history + n, history, out, n);
-            run(ch, in + n, in, out + n, frames - n);
-            std::copy(in + frames - n, in + frames, history);
-        } else {
-            for (std::int32_t done = 0; done < frames;) {
-                const std::int32_t e = std::min(frames - done, maxBlockSize);
-                std::copy(in + done, in + done + e, history + n);
-                run(ch, history + n, history, out + done, e);
-                std::memmove(history, history + e, sizeof(float) * n);
-                done += e;
-            }
-        }
+        usable = usable && inputs[ch] != nullptr && outputs[ch] != nullptr;
+    }
+    // The channels run one after the other, the second counting on from where the first
+    // stopped; two channels that take the same path run side by side with their counts set
+    // that way, so their two recurrences overlap.
+    if (channels == 2 && usable && (inputs[0] == outputs[0]) == (inputs[1] == outputs[1])) {
+        std::int32_t counts[2] = {countdown, wrapCount(countdown - frames)};
+        processChannels<2>(0, inputs, outputs, frames, counts);
+        countdown = counts[1];
+        repairState(0);
+        repairState(1);
+        return;
+    }
+    for (std::int32_t ch = 0; ch < channels; ++ch) {
+        if (inputs[ch] == nullptr || outputs[ch] == nullptr) continue;
+        processChannels<1>(ch, inputs, outputs, frames, &countdown);
         repairState(ch);
+    }
+}
+
+template <int C>
+void LookaheadCompressor::processChannels(std::int32_t first, float** inputs, float** outputs,
+                                          std::int32_t frames, std::int32_t* counts) {
+    const std::int32_t n = lookahead;
+    const float* in[C];
+    float* out[C];
+    float* history[C];
+    for (int c = 0; c < C; ++c) {
+        in[c] = inputs[first + c];
+        out[c] = outputs[first + c];
+        history[c] = histories[first + c].data();
+    }
+    if (in[0] != out[0] && frames > n) {
+        // Only the first N outputs need the history; the rest read the input N back.
+        const float* x[C];
+        const float* d[C];
+        float* o[C];
+        for (int c = 0; c < C; ++c) {
+            std::copy(in[c], in[c] + n, history[c] + n);
+            x[c] = history[c] + n;
+            d[c] = history[c];
+        }
+        run<C>(first, x, d, out, n, counts);
+        for (int c = 0; c < C; ++c) {
+            x[c] = in[c] + n;
+            d[c] = in[c];
+            o[c] = out[c] + n;
+        }
+        run<C>(first, x, d, o, frames - n, counts);
+        for (int c = 0; c < C; ++c) std::copy(in[c] + frames - n, in[c] + frames, history[c]);
+        return;
+    }
+    for (std::int32_t done = 0; done < frames;) {
+        const std::int32_t e = std::min(frames - done, maxBlockSize);
+        const float* x[C];
+        const float* d[C];
+        float* o[C];
+        for (int c = 0; c < C; ++c) {
+            std::copy(in[c] + done, in[c] + done + e, history[c] + n);
+            x[c] = history[c] + n;
+            d[c] = history[c];
+            o[c] = out[c] + done;
+        }
+        run<C>(first, x, d, o, e, counts);
+        for (int c = 0; c < C; ++c) std::memmove(history[c], history[c] + e, sizeof(float) * n);
+        done += e;
     }
 }
 
@@ -87,33 +136,44 @@ void LookaheadCompressor::process(float** inputs, float** outputs, std::int32_t 
 // L = (1 - r) x[k]^2 + r L
 // every fourth sample: G = c G + (1 - c) P, then P = curve(L), c = attack when curve(L) < G
 // y[k] = G d[k], where d is x delayed by N
-void LookaheadCompressor::run(std::int32_t ch, const float* x, const float* delayed, float* out,
-                              std::int32_t n) {
+template <int C>
+void LookaheadCompressor::run(std::int32_t firstChannel, const float* const* x,
+                              const float* const* delayed, float* const* out, std::int32_t n,
+                              std::int32_t* counts) {
     const double r = detectorCoeff;
     const double oneMinusR = 1.0 - r;
     const double attack = attackCoeff;
     const double release = releaseCoeff;
-    double level = levels[ch];
-    double gain = gains[ch];
-    double target = targets[ch];
-    std::int32_t count = countdown;
-    for (std::int32_t k = 0; k < n; ++k) {
-        const double s = x[k];
-        level = oneMinusR * (s * s) + r * level;
-        if (count == 0) {
-            const float newTarget = curve.gainAt(static_cast<float>(level));
-            gain = smoothGain(gain, target, newTarget, attack, release);
-            target = newTarget;
-            count = kUpdateInterval - 1;
-        } else {
-            --count;
-        }
-        out[k] = static_cast<float>(delayed[k] * gain);
+    double level[C], gain[C], target[C];
+    std::int32_t count[C];
+    for (int c = 0; c < C; ++c) {
+        level[c] = levels[firstChannel + c];
+        gain[c] = gains[firstChannel + c];
+        target[c] = targets[firstChannel + c];
+        count[c] = counts[c];
     }
-    levels[ch] = static_cast<float>(level);
-    gains[ch] = static_cast<float>(gain);
-    targets[ch] = static_cast<float>(target);
-    countdown = count;
+    for (std::int32_t k = 0; k < n; ++k) {
+#pragma GCC unroll 2
+        for (int c = 0; c < C; ++c) {
+            const double s = x[c][k];
+            level[c] = oneMinusR * (s * s) + r * level[c];
+            if (count[c] == 0) {
+                const float newTarget = curve.gainAt(static_cast<float>(level[c]));
+                gain[c] = smoothGain(gain[c], target[c], newTarget, attack, release);
+                target[c] = newTarget;
+                count[c] = kUpdateInterval - 1;
+            } else {
+                --count[c];
+            }
+            out[c][k] = static_cast<float>(delayed[c][k] * gain[c]);
+        }
+    }
+    for (int c = 0; c < C; ++c) {
+        levels[firstChannel + c] = static_cast<float>(level[c]);
+        gains[firstChannel + c] = static_cast<float>(gain[c]);
+        targets[firstChannel + c] = static_cast<float>(target[c]);
+        counts[c] = count[c];
+    }
 }
 
 // The one place where channel state is repaired, at the end of every call. NaN or infinite

@@ -33,8 +33,11 @@ public:
     // when the new target lies below the gain.
     static double smoothGain(double gain, double previousTarget, float newTarget,
                              double attackCoeff, double releaseCoeff) {
-        return newTarget < gain ? attackCoeff * gain + (1.0 - attackCoeff) * previousTarget
-                                : releaseCoeff * gain + (1.0 - releaseCoeff) * previousTarget;
+        // Chosen without a branch: which way the gain moves is data the predictor cannot see.
+        const bool falling = newTarget < gain;
+        const double coeff = falling ? attackCoeff : releaseCoeff;
+        const double rest = falling ? 1.0 - attackCoeff : 1.0 - releaseCoeff;
+        return coeff * gain + rest * previousTarget;
     }
 
     const GainCurve& getCurve() const { return curve; }
@@ -51,8 +54,15 @@ public:
     float getTarget(std::int32_t ch) const { return targets[ch]; }
 
 private:
-    // Per-sample processing of channel ch over n samples; d is x delayed by N.
-    void run(std::int32_t ch, const float* x, const float* delayed, float* out, std::int32_t n);
+    // Per-sample processing of C channels from firstChannel on, over n samples; d is x delayed
+    // by N. Each channel counts with its own entry of `counts`.
+    template <int C>
+    void run(std::int32_t firstChannel, const float* const* x, const float* const* delayed,
+             float* const* out, std::int32_t n, std::int32_t* counts);
+    // Channels [first, first + C) over one call, the way process cuts it.
+    template <int C>
+    void processChannels(std::int32_t first, float** inputs, float** outputs, std::int32_t frames,
+                         std::int32_t* counts);
     void repairState(std::int32_t ch);
 
     GainCurve curve;

@@ -4,11 +4,13 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "dsp/ButterworthHighPass.h"
 #include "dsp/ButterworthLowPass.h"
 #include "tests/dsp/FilterReference.h"
+#include "tests/dsp/InstructionSets.h"
 
 namespace {
 
@@ -138,33 +140,37 @@ TEST_P(ButterworthFilterTest, PassBandEndsHaveUnityGainAndStopBandEndsANull) {
     }
 }
 
+// On every kernel path the machine runs.
 TEST_P(ButterworthFilterTest, CascadeRunsBitIdenticalToSectionsOneAfterTheOther) {
     const double fs = GetParam();
     const std::size_t frames = 6000;
     const std::vector<float> left = reference::noise(frames, 11);
     const std::vector<float> right = reference::noise(frames, 12, 0.9f);
     const std::vector<std::int32_t> pieces = reference::pieceSizes(frames, 13);
-    for (const CascadeShape& cascade : chainCascades) {
-        SCOPED_TRACE(cascade.name);
-        auto filter = make(cascade, 2, fs);
-        reference::Cascade plain(*filter);
-        std::vector<float> outRight;
-        const std::vector<float> outLeft = runInPieces(*filter, left, right, pieces, outRight);
+    for (InstructionSet set : instruction_sets::runnable()) {
+        const instruction_sets::Scope scope(set);
+        for (const CascadeShape& cascade : chainCascades) {
+            SCOPED_TRACE(std::string(cascade.name) + " " + instructionSetName(set));
+            auto filter = make(cascade, 2, fs);
+            reference::Cascade plain(*filter);
+            std::vector<float> outRight;
+            const std::vector<float> outLeft = runInPieces(*filter, left, right, pieces, outRight);
 
-        std::vector<float> refLeft(frames), refRight(frames);
-        std::size_t done = 0;
-        for (std::int32_t piece : pieces) {
-            const float* in[] = {left.data() + done, right.data() + done};
-            float* out[] = {refLeft.data() + done, refRight.data() + done};
-            plain.process(in, out, piece);
-            done += piece;
-        }
-        EXPECT_TRUE(sameBits(outLeft, refLeft));
-        EXPECT_TRUE(sameBits(outRight, refRight));
-        for (std::int32_t i = 0; i < filter->getSectionCount(); ++i) {
-            for (std::int32_t c = 0; c < 2; ++c) {
-                EXPECT_EQ(filter->getSection(i).getOutputState(c)[0], plain.section(i).y1(c));
-                EXPECT_EQ(filter->getSection(i).getOutputState(c)[1], plain.section(i).y2(c));
+            std::vector<float> refLeft(frames), refRight(frames);
+            std::size_t done = 0;
+            for (std::int32_t piece : pieces) {
+                const float* in[] = {left.data() + done, right.data() + done};
+                float* out[] = {refLeft.data() + done, refRight.data() + done};
+                plain.process(in, out, piece);
+                done += piece;
+            }
+            EXPECT_TRUE(sameBits(outLeft, refLeft));
+            EXPECT_TRUE(sameBits(outRight, refRight));
+            for (std::int32_t i = 0; i < filter->getSectionCount(); ++i) {
+                for (std::int32_t c = 0; c < 2; ++c) {
+                    EXPECT_EQ(filter->getSection(i).getOutputState(c)[0], plain.section(i).y1(c));
+                    EXPECT_EQ(filter->getSection(i).getOutputState(c)[1], plain.section(i).y2(c));
+                }
             }
         }
     }
