@@ -60,9 +60,8 @@ struct StereoBuffers {
     void advance() { position = (position + kBlock) % kSignalFrames; }
 };
 
-// The whole engine with every part of the chain working, as a host drives it.
-void engineStereo44100Block512(benchmark::State& state) {
-    BrillianteerParameters params;
+// The settings of the engine benchmarks: every part of the chain working.
+std::unique_ptr<BrillianteerEngine> busyEngine(BrillianteerParameters& params) {
     params.setValue(BrillianteerParameters::Gain, 70.0f);
     params.setValue(BrillianteerParameters::Second, 60.0f);
     params.setValue(BrillianteerParameters::Third, 40.0f);
@@ -72,7 +71,12 @@ void engineStereo44100Block512(benchmark::State& state) {
     std::unique_ptr<BrillianteerEngine> engine = BrillianteerEngine::create(2, kRate, 2, kBlock);
     engine->start();
     engine->applyParameters(params);
-    StereoBuffers b;
+    return engine;
+}
+
+void runEngine(benchmark::State& state, StereoBuffers& b) {
+    BrillianteerParameters params;
+    std::unique_ptr<BrillianteerEngine> engine = busyEngine(params);
     for (auto _ : state) {
         const float* in[2] = {b.left.data() + b.position, b.right.data() + b.position};
         engine->applyParameters(params);
@@ -83,7 +87,28 @@ void engineStereo44100Block512(benchmark::State& state) {
     }
     reportRealtime(state, kBlock);
 }
+
+// The whole engine as a host drives it.
+void engineStereo44100Block512(benchmark::State& state) {
+    StereoBuffers b;
+    runEngine(state, b);
+}
 BENCHMARK(engineStereo44100Block512);
+
+// A tenth of a second of the test signal, then noise at -200 dBFS, in a loop: filter and
+// envelope states decay towards the denormal range. Must run no slower than the case above.
+void engineDecayToNoiseFloor(benchmark::State& state) {
+    StereoBuffers b;
+    for (std::vector<float>* channel : {&b.left, &b.right}) {
+        std::uint32_t seed = 5;
+        for (std::size_t i = kRate / 10; i < channel->size(); ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            (*channel)[i] = 1e-10f * (float(seed >> 8) * (1.0f / 8388608.0f) - 1.0f);
+        }
+    }
+    runEngine(state, b);
+}
+BENCHMARK(engineDecayToNoiseFloor);
 
 // The chain's parts alone, stereo, 512 frames, in place where the chain runs them in place.
 void bandFiltersOrder6(benchmark::State& state) {
