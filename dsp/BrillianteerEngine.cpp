@@ -6,17 +6,17 @@
 
 #include "dsp/SampleVectors.h"
 #include "dsp/SignalChain.h"
-#include "params/ParameterSet.h"
+#include "params/BrillianteerParameters.h"
 
 namespace {
 
-constexpr std::int32_t levelParameter = 10;
-constexpr float meterFloorDb = -80.0f;
+using P = BrillianteerParameters;
+
 constexpr float meterFloorLinear = 0.001f;
 constexpr float peakDecayPerPiece = 0.95f;
 
 float toMeterDb(float peak) {
-    if (peak < meterFloorLinear) return meterFloorDb;
+    if (peak < meterFloorLinear) return P::meterFloorDb;
     return static_cast<float>(20.0 * std::log10(static_cast<double>(peak)));
 }
 
@@ -81,19 +81,21 @@ BrillianteerEngine::BrillianteerEngine(std::int32_t inputChannels, std::int32_t 
 BrillianteerEngine::~BrillianteerEngine() = default;
 
 void BrillianteerEngine::applyParameters(ParameterSet& params) {
-    for (std::int32_t index = 0; index <= 8; ++index) {
+    for (std::int32_t index = 0; index < P::automatableCount; ++index) {
         if (!params.isChanged(index)) continue;
         const float v = params.takeValue(index);
         switch (index) {
-            case 0: chain->setInputGain(static_cast<float>(std::pow(10.0, v * 0.05))); break;
-            case 1: chain->setDriveGain(v * 0.01f); break;
-            case 2: chain->setSecondHarmonic(v * 0.01f); break;
-            case 3: chain->setThirdHarmonic(v * 0.01f); break;
-            case 4: chain->setMix(v * 0.01f); break;
-            case 5: chain->setDryLevel(static_cast<float>(std::fabs(v - 1.0))); break;
-            case 6: chain->setKick(v); break;
-            case 7: chain->setFrequencyIndex(static_cast<float>(v * 0.001f - 1.0)); break;
-            case 8: chain->setDensity(v); break;
+            case P::InGain:
+                chain->setInputGain(static_cast<float>(std::pow(10.0, v * 0.05)));
+                break;
+            case P::Gain: chain->setDriveGain(v * 0.01f); break;
+            case P::Second: chain->setSecondHarmonic(v * 0.01f); break;
+            case P::Third: chain->setThirdHarmonic(v * 0.01f); break;
+            case P::Mix: chain->setMix(v * 0.01f); break;
+            case P::Solo: chain->setDryLevel(static_cast<float>(std::fabs(v - 1.0))); break;
+            case P::Kick: chain->setKick(v); break;
+            case P::Freq: chain->setFrequencyIndex(static_cast<float>(v * 0.001f - 1.0)); break;
+            case P::Density: chain->setDensity(v); break;
         }
     }
 }
@@ -103,13 +105,13 @@ void BrillianteerEngine::publishMeters(ParameterSet& params) {
         const float db = toMeterDb(peaks[0]);
         meterDb[1] = db;
         meterDb[0] = db;
-        params.setData(levelParameter, meterDb.data(),
+        params.setData(P::Meters, meterDb.data(),
                        meterChannels * static_cast<std::int32_t>(sizeof(float)), 0);
         for (float& peak : peaks) peak = 0.0f;
         return;
     }
     for (std::int32_t ch = 0; ch < inputChannels; ++ch) meterDb[ch] = toMeterDb(peaks[ch]);
-    params.setData(levelParameter, meterDb.data(),
+    params.setData(P::Meters, meterDb.data(),
                    inputChannels * static_cast<std::int32_t>(sizeof(float)), 0);
 }
 

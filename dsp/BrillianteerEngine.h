@@ -11,7 +11,7 @@ class SignalChain;
 
 // The processor the plug-in class drives: one SignalChain fed in pieces of at most the
 // maximum block size, a mono input promoted to two outputs, and one peak holder per channel
-// published in dB as the data of the level parameter (index 10).
+// published in dB as the data of the level parameter (BrillianteerParameters::Meters).
 class BrillianteerEngine : public AudioProcessor {
 public:
     // Configurations the engine works with: 1 or 2 inputs; outputs 0 (as many as inputs),
@@ -30,9 +30,9 @@ public:
                        std::int32_t outputChannels, std::int32_t maxBlockSize);
     ~BrillianteerEngine() override;
 
-    // Hands every changed parameter 0 to 8 to the chain, converted to the chain's units.
+    // Hands every changed automatable parameter to the chain, converted to the chain's units.
     void applyParameters(ParameterSet& params) override;
-    // Writes the peak levels in dB (-80 below 0.001) into parameter 10's data block.
+    // Writes the peak levels in dB (the meter floor below 0.001) into the level parameter's block.
     void publishMeters(ParameterSet& params) override;
     std::int32_t getLatency() override;
     std::int32_t start() override;

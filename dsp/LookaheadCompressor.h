@@ -73,7 +73,7 @@ private:
     float detectorCoeff = 0.0f;
     float attackCoeff = 0.0f;
     float releaseCoeff = 0.0f;
-    std::int32_t countdown = 0;  // shared by the channels
+    std::int32_t countdown = 0;  // shared by the channels on purpose: see run()
     float exponent = 0.0f;       // (1 - ratio) * 0.5 / ratio
     float thresholdPower = 1.0f;
     std::int32_t lookahead = 0;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "editor/EditorLayout.h"
 #include "gui/Color.h"
 #include "gui/Frame.h"
 #include "gui/controls/AboutPopup.h"
@@ -18,47 +19,24 @@
 
 namespace {
 
-constexpr std::int32_t backgroundId = 1001;
-constexpr std::int32_t aboutId = 1002;
-constexpr std::int32_t densitySwitchId = 1003;
-constexpr std::int32_t frequencySwitchId = 1004;
-constexpr std::int32_t kickId = 1005;
-constexpr std::int32_t soloId = 1006;
-constexpr std::int32_t clipLampId = 1007;
-constexpr std::int32_t meterOnId = 1008;
-constexpr std::int32_t meterOffId = 1009;
-constexpr std::int32_t handleId = 1010;
+namespace layout = editor_layout;
 
-constexpr std::int32_t faderLefts[BrillianteerEditor::faderCount] = {38, 76, 114, 152, 190};
-constexpr std::int32_t faderTop = 93;
-constexpr std::int32_t faderBottom = 198;
-constexpr std::int32_t faderWidth = 12;
-
-constexpr Rect numberFieldRects[BrillianteerEditor::faderCount] = {{33, 204, 56, 213},
-                                                                   {72, 204, 93, 213},
-                                                                   {110, 204, 131, 213},
-                                                                   {147, 204, 168, 213},
-                                                                   {185, 204, 206, 213}};
-constexpr Rect frequencyFieldRect{111, 63, 152, 73};
-constexpr Rect densityFieldRect{168, 63, 210, 73};
-constexpr std::int32_t meterLefts[2] = {254, 273};
-constexpr std::int32_t meterTop = 71;
-constexpr std::int32_t meterSteps = 30;
-
-// The step switches' rest: a press is followed by a notification with the unchanged value.
+// The pause after every notification, whatever the control sent: it is the step switches' rest
+// after a press, and it paces a fader drag to at most about 14 parameter changes a second.
 constexpr std::uint32_t notificationPauseMs = 70;
 
-constexpr float meterThresholds[meterSteps] = {
+constexpr float meterThresholds[layout::meterSteps] = {
     -38.0f, -32.0f, -27.0f, -23.0f, -20.0f, -18.0f, -16.4f, -14.8f, -13.2f, -11.6f,
     -10.0f, -9.2f,  -8.4f,  -7.6f,  -6.8f,  -6.0f,  -5.4f,  -4.8f,  -4.2f,  -3.6f,
     -3.0f,  -2.6f,  -2.2f,  -1.8f,  -1.4f,  -1.0f,  -0.75f, -0.5f,  -0.25f, -0.0001f};
 
 struct MeterPositions {
-    float values[meterSteps];
+    float values[layout::meterSteps];
     MeterPositions() {
         // The steps are multiples of 0.033333 in single precision, not of 1/30; the top is 1.
-        for (int k = 0; k < meterSteps - 1; ++k) values[k] = static_cast<float>(k + 1) * 0.033333f;
-        values[meterSteps - 1] = 1.0f;
+        for (int k = 0; k < layout::meterSteps - 1; ++k)
+            values[k] = static_cast<float>(k + 1) * 0.033333f;
+        values[layout::meterSteps - 1] = 1.0f;
     }
 };
 
@@ -68,20 +46,15 @@ void formatDecibels(float value, char* text) { std::snprintf(text, 16, "%.1f", v
 
 void formatWhole(float value, char* text) { std::snprintf(text, 16, "%.0f", value); }
 
-Rect bitmapRect(const BitmapSet& bitmaps, std::int32_t id, std::int32_t x, std::int32_t y,
-                std::int32_t frames) {
-    return {x, y, x + bitmaps.widthOf(id), y + bitmaps.heightOf(id) / frames};
-}
-
 }  // namespace
 
 BrillianteerEditor::BrillianteerEditor(HostedEffect* effect, ParameterSet* parameters)
     : HostedEditor(effect, parameters) {
-    bitmaps.load(backgroundId, 10, backgroundId);
+    bitmaps.load(layout::backgroundArt, layout::artCount, layout::backgroundArt);
     rect.top = 0;
     rect.left = 0;
-    rect.bottom = static_cast<std::int16_t>(bitmaps.heightOf(backgroundId));
-    rect.right = static_cast<std::int16_t>(bitmaps.widthOf(backgroundId));
+    rect.bottom = static_cast<std::int16_t>(bitmaps.heightOf(layout::backgroundArt));
+    rect.right = static_cast<std::int16_t>(bitmaps.widthOf(layout::backgroundArt));
 }
 
 BrillianteerEditor::~BrillianteerEditor() { bitmaps.clear(); }
@@ -91,7 +64,7 @@ HostedEffect* BrillianteerEditor::getHostedEffect() const {
 }
 
 float BrillianteerEditor::meterPosition(float levelDb) {
-    for (int k = meterSteps - 1; k >= 0; --k) {
+    for (int k = layout::meterSteps - 1; k >= 0; --k) {
         if (levelDb >= meterThresholds[k]) return meterPositions.values[k];
     }
     return 0.0f;
@@ -99,14 +72,15 @@ float BrillianteerEditor::meterPosition(float levelDb) {
 
 std::int32_t BrillianteerEditor::open(void* parentWindow) {
     GuiEditor::open(parentWindow);
-    const Rect bounds{0, 0, bitmaps.widthOf(backgroundId), bitmaps.heightOf(backgroundId)};
+    const Rect bounds{0, 0, bitmaps.widthOf(layout::backgroundArt),
+                      bitmaps.heightOf(layout::backgroundArt)};
     frame = new Frame(bounds, parentWindow, this);
     if (!frame->getNativeWindow()) {
         frame->release();
         frame = nullptr;
         return 0;
     }
-    frame->setBackground(bitmaps.get(backgroundId));
+    frame->setBackground(bitmaps.get(layout::backgroundArt));
     createAboutScreen();
     createControls();
     requestUpdate();
@@ -114,28 +88,29 @@ std::int32_t BrillianteerEditor::open(void* parentWindow) {
 }
 
 void BrillianteerEditor::createAboutScreen() {
-    Bitmap* picture = bitmaps.get(aboutId);
-    const Rect display{0, 0, bitmaps.widthOf(aboutId), bitmaps.heightOf(aboutId)};
+    Bitmap* picture = bitmaps.get(layout::aboutArt);
+    const Rect display{0, 0, bitmaps.widthOf(layout::aboutArt), bitmaps.heightOf(layout::aboutArt)};
     char version[64] = "";
     VersionInfo().getProductVersion(version, sizeof version);
     char line[128];
     std::snprintf(line, sizeof line, "Version: %s", version);
-    aboutPopup = new AboutPopup({10, 10, 100, 40}, this, aboutTag, picture, display, {0, 0});
+    aboutPopup = new AboutPopup(layout::aboutClickArea, this, aboutTag, picture, display, {0, 0});
     frame->addView(aboutPopup);
-    aboutPopup->setLine(line, {56, 200, 140, 215}, colorWhite, 0);
+    aboutPopup->setLine(line, layout::versionLine, colorWhite, 0);
 }
 
 void BrillianteerEditor::createControls() {
     ParameterSet& p = *parameters;
     using P = BrillianteerParameters;
 
-    Bitmap* background = bitmaps.get(backgroundId);
-    const std::int32_t handleHeight = bitmaps.heightOf(handleId);
+    Bitmap* background = bitmaps.get(layout::backgroundArt);
+    const std::int32_t handleHeight = bitmaps.heightOf(layout::handleArt);
     for (int i = 0; i < faderCount; ++i) {
-        const Rect size{faderLefts[i], faderTop, faderLefts[i] + faderWidth, faderBottom};
-        faders[i] = new VerticalFader(size, this, firstFaderTag + i, faderTop,
-                                      faderBottom - handleHeight, bitmaps.get(handleId), background,
-                                      {faderLefts[i], faderTop}, VerticalFader::styleMinAtBottom);
+        const Rect& size = layout::faders[i];
+        faders[i] =
+            new VerticalFader(size, this, firstFaderTag + i, size.top, size.bottom - handleHeight,
+                              bitmaps.get(layout::handleArt), background, {size.left, size.top},
+                              VerticalFader::styleMinAtBottom);
         frame->addView(faders[i]);
     }
     isOpen = true;
@@ -143,14 +118,11 @@ void BrillianteerEditor::createControls() {
     for (int i = 0; i < faderCount; ++i)
         faders[i]->setDefaultValue(p.getDefaultNormalized(P::InGain + i));
 
-    soloButton =
-        new OnOffButton(bitmapRect(bitmaps, soloId, 21, 59, 2), this, soloTag, bitmaps.get(soloId));
+    soloButton = new OnOffButton(layout::soloButton, this, soloTag, bitmaps.get(layout::soloArt));
     frame->addView(soloButton);
-    clipLamp = new OnOffButton(bitmapRect(bitmaps, clipLampId, 235, 44, 2), this, clipTag,
-                               bitmaps.get(clipLampId));
+    clipLamp = new OnOffButton(layout::clipLamp, this, clipTag, bitmaps.get(layout::clipLampArt));
     frame->addView(clipLamp);
-    kickButton =
-        new OnOffButton(bitmapRect(bitmaps, kickId, 64, 59, 2), this, kickTag, bitmaps.get(kickId));
+    kickButton = new OnOffButton(layout::kickButton, this, kickTag, bitmaps.get(layout::kickArt));
     frame->addView(kickButton);
     soloButton->setValue(p.getNormalized(P::Solo));
     clipLamp->setValue(p.getNormalized(P::Clip));
@@ -159,15 +131,13 @@ void BrillianteerEditor::createControls() {
     clipLamp->setDefaultValue(p.getDefaultNormalized(P::Clip));
     kickButton->setDefaultValue(p.getDefaultNormalized(P::Kick));
 
-    frequencySwitch =
-        new StepSwitch(bitmapRect(bitmaps, frequencySwitchId, 108, 24, 3), this, frequencySwitchTag,
-                       bitmaps.heightOf(frequencySwitchId) / 3, bitmaps.get(frequencySwitchId),
-                       {0, 0}, StepSwitch::styleHorizontal);
+    frequencySwitch = new StepSwitch(
+        layout::frequencySwitch, this, frequencySwitchTag, layout::frequencySwitch.height(),
+        bitmaps.get(layout::frequencySwitchArt), {0, 0}, StepSwitch::styleHorizontal);
     frame->addView(frequencySwitch);
-    densitySwitch =
-        new StepSwitch(bitmapRect(bitmaps, densitySwitchId, 166, 24, 3), this, densitySwitchTag,
-                       bitmaps.heightOf(densitySwitchId) / 3, bitmaps.get(densitySwitchId), {0, 0},
-                       StepSwitch::styleHorizontal);
+    densitySwitch = new StepSwitch(
+        layout::densitySwitch, this, densitySwitchTag, layout::densitySwitch.height(),
+        bitmaps.get(layout::densitySwitchArt), {0, 0}, StepSwitch::styleHorizontal);
     frame->addView(densitySwitch);
 
     auto numberField = [&](const Rect& size, std::int32_t tag, std::int32_t index,
@@ -184,14 +154,14 @@ void BrillianteerEditor::createControls() {
     };
     for (int i = 0; i < faderCount; ++i)
         valueFields[i] =
-            numberField(numberFieldRects[i], firstNumberTag + i, P::InGain + i, formatDecibels);
-    frequencyField = numberField(frequencyFieldRect, frequencyFieldTag, P::Freq, formatWhole);
-    densityField = numberField(densityFieldRect, densityFieldTag, P::Density, formatWhole);
+            numberField(layout::numberFields[i], firstNumberTag + i, P::InGain + i, formatDecibels);
+    frequencyField = numberField(layout::frequencyField, frequencyFieldTag, P::Freq, formatWhole);
+    densityField = numberField(layout::densityField, densityFieldTag, P::Density, formatWhole);
 
     for (int channel = 0; channel < 2; ++channel) {
-        const Rect size = bitmapRect(bitmaps, meterOnId, meterLefts[channel], meterTop, 1);
-        meters[channel] = new LevelMeter(size, bitmaps.get(meterOnId), bitmaps.get(meterOffId),
-                                         meterSteps, LevelMeter::styleVertical);
+        meters[channel] = new LevelMeter(layout::meters[channel], bitmaps.get(layout::meterOnArt),
+                                         bitmaps.get(layout::meterOffArt), layout::meterSteps,
+                                         LevelMeter::styleVertical);
         frame->addView(meters[channel]);
         meters[channel]->setFallStep(1.0f);
     }

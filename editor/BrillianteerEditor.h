@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "editor/EditorLayout.h"
 #include "gui/HostedEditor.h"
 
 class AboutPopup;
@@ -47,7 +48,7 @@ public:
         frequencySwitchTag = 17,
         densitySwitchTag = 18
     };
-    static constexpr int faderCount = 5;
+    static constexpr int faderCount = editor_layout::faderCount;
 
 private:
     void createAboutScreen();

@@ -346,6 +346,10 @@ void Frame::windowMouseDown(platform::Window* window, int x, int y) {
     if (surface) platform::releaseWindowSurface(window, surface);
 }
 
+bool Frame::windowWheel(platform::Window*, int, int, float distance) {
+    return wheel(nullptr, Point{0, 0}, distance);
+}
+
 void Frame::windowDestroyed(platform::Window* window) {
     isOpen = false;
     parentWindow = nullptr;

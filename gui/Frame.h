@@ -93,6 +93,7 @@ private:
     void windowPaint(platform::Window* window, platform::Surface* surface) override;
     void windowMouseDown(platform::Window* window, int x, int y) override;
     void windowDestroyed(platform::Window* window) override;
+    bool windowWheel(platform::Window* window, int x, int y, float distance) override;
     platform::Brush* editFieldColors(platform::Window* window, platform::Window* field,
                                      platform::Surface* fieldSurface) override;
     void takeFocusAway();

@@ -28,7 +28,9 @@ EditorDisplay::EditorDisplay(int width, int height)
 EditorDisplay::~EditorDisplay() { deliver(brlDisplayDetach); }
 
 void EditorDisplay::clockAdvanced(BrlDisplay* display) {
-    static_cast<EditorDisplay*>(display->hostContext)->runDueSteps();
+    auto* self = static_cast<EditorDisplay*>(display->hostContext);
+    self->runDueSteps();
+    if (self->clockListener) self->clockListener();
 }
 
 void EditorDisplay::runDueSteps() {
@@ -49,7 +51,7 @@ void EditorDisplay::advanceTime(std::uint32_t milliseconds) {
 bool EditorDisplay::deliver(std::int32_t kind, int x, int y, std::uint32_t button,
                             const char* text) {
     if (!display.deliver) return false;
-    const BrlDisplayEvent event{kind, x, y, button, text};
+    const BrlDisplayEvent event{kind, x, y, button, text, 0.0f, 0};
     return display.deliver(&display, &event) != 0;
 }
 
@@ -84,6 +86,38 @@ void EditorDisplay::drag(int x1, int y1, int x2, int y2, std::uint32_t modifiers
     }
     script.push_back({display.now + moveInterval * moves + 200, x2, y2, modifiers});
     press(x1, y1, held);
+}
+
+bool EditorDisplay::wheel(int x, int y, float distance, std::uint32_t modifiers) {
+    display.mouseX = x;
+    display.mouseY = y;
+    const std::uint32_t held = display.keys;
+    display.keys = (held & buttons) | modifiers;
+    BrlDisplayEvent event{brlDisplayWheel, x, y, 0, nullptr, distance, 0};
+    const bool taken = display.deliver && display.deliver(&display, &event) != 0;
+    display.keys = held;
+    return taken;
+}
+
+bool EditorDisplay::key(std::uint32_t key, const char* characters) {
+    BrlDisplayEvent event{brlDisplayKey, 0, 0, 0, characters, 0.0f, key};
+    return display.deliver && display.deliver(&display, &event) != 0;
+}
+
+void EditorDisplay::setMouse(int x, int y) {
+    display.mouseX = x;
+    display.mouseY = y;
+}
+
+void EditorDisplay::setKeys(std::uint32_t keys) { display.keys = keys; }
+
+void EditorDisplay::setNow(std::uint32_t milliseconds) { display.now = milliseconds; }
+
+void EditorDisplay::pressHeld(int x, int y, std::uint32_t button) {
+    display.mouseX = x;
+    display.mouseY = y;
+    display.keys |= button;
+    deliver(brlDisplayMouseDown, x, y, button);
 }
 
 void EditorDisplay::type(const char* text) { deliver(brlDisplayType, 0, 0, 0, text); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/headless/HeadlessDisplay.h"
@@ -36,6 +37,22 @@ public:
     // Replaces the text of the focused edit field; enter () confirms it.
     void type(const char* text);
     void enter();
+    // Turns the wheel by distance notches with the mouse at (x, y) and the modifier bits held;
+    // true when a control took it.
+    bool wheel(int x, int y, float distance, std::uint32_t modifiers = 0);
+    // One key in the focused edit field: a BRL_DISPLAY_KEY_* key, with the UTF-8 characters for
+    // BRL_DISPLAY_KEY_TEXT; false when no edit field has the focus.
+    bool key(std::uint32_t key, const char* characters = nullptr);
+
+    // Live input, for a screen that follows a person's mouse and a real clock rather than a
+    // script. The button bits in keys stay down until setKeys releases them; press () returns
+    // when the control that heard the click lets go, which may be many clock moves later.
+    void setMouse(int x, int y);
+    void setKeys(std::uint32_t keys);
+    void setNow(std::uint32_t milliseconds);
+    void pressHeld(int x, int y, std::uint32_t button);
+    // Called each time the plug-in has moved the clock, after the scripted steps that came due.
+    void onClockAdvanced(std::function<void()> listener) { clockListener = std::move(listener); }
     // Delivers pending paints and composes the plug-in's windows into the pixels.
     bool compose();
 
@@ -60,5 +77,6 @@ private:
 
     std::vector<std::uint32_t> buffer;
     std::vector<Step> script;
+    std::function<void()> clockListener;
     BrlDisplay display{};
 };

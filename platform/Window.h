@@ -26,6 +26,12 @@ public:
     // its surface and return the brush for its background (the listener keeps ownership), or
     // null to leave the system's colours.
     virtual Brush* editFieldColors(Window* window, Window* field, Surface* fieldSurface) = 0;
+    // The mouse wheel turned by distance notches (positive away from the user) with the mouse at
+    // (x, y) in window pixels; answers whether something took it. Only a host's display sends it.
+    virtual bool windowWheel(Window* window, int x, int y, float distance) {
+        (void)window, (void)x, (void)y, (void)distance;
+        return false;
+    }
 
 protected:
     ~WindowListener() = default;

@@ -59,6 +59,9 @@ void BrillianteerEffect::rebuildEngine() {
         setLatency(engine->getLatency());
         engine->applyParameters(*parameters);
         engineReady = true;
+    } else {
+        // Without an engine the audio calls pass the input through as it comes.
+        setLatency(0);
     }
     if (parameters) parameters->markAllChanged();
 }
@@ -91,6 +94,7 @@ void BrillianteerEffect::suspend() {
 }
 
 void BrillianteerEffect::resume() {
+    HostedEffect::resume();
     if (configurationChanged()) rebuildEngine();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "shell/EffectRecord.h"
@@ -81,7 +82,8 @@ protected:
     HostCallback hostCallback;
     std::int32_t programCount;
     std::int32_t parameterCount;
-    std::int32_t currentProgram = 0;
+    // Read by any host thread while another changes programs.
+    std::atomic<std::int32_t> currentProgram{0};
     std::int32_t blockSize = 1024;
     EffectRecord record;
 };

@@ -9,6 +9,7 @@
 
 #include "params/ParameterSet.h"
 #include "shell/EditorBase.h"
+#include "shell/Opcodes.h"
 
 namespace {
 
@@ -34,6 +35,19 @@ float readFloat(const unsigned char* slot) {
 }
 
 void writeFloat(unsigned char* slot, float value) { std::memcpy(slot, &value, sizeof(value)); }
+
+bool isEditorOpcode(std::int32_t opcode) {
+    switch (opcode) {
+        case opEditorGetRect:
+        case opEditorOpen:
+        case opEditorClose:
+        case opEditorIdle:
+        case opEditorKeyDown:
+        case opEditorKeyUp:
+        case opEditorSetRotaryMode: return true;
+        default: return false;
+    }
+}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -68,8 +82,24 @@ bool HostedEffect::isParameterIndex(std::int32_t index) const {
     return parameters && index >= 0 && index < parameterTotal;
 }
 
+float HostedEffect::clampToRange(std::int32_t index, float value) const {
+    if (index < automatableCount) return std::clamp(value, 0.0f, 1.0f);
+    const float minimum = parameters->getMinimum(index);
+    const float maximum = parameters->getMaximum(index);
+    return std::clamp(value, std::min(minimum, maximum), std::max(minimum, maximum));
+}
+
+PlxIntPtr HostedEffect::dispatch(std::int32_t opcode, std::int32_t index, PlxIntPtr value,
+                                 void* ptr, float opt) {
+    if (!isEditorOpcode(opcode)) return EffectBaseEx::dispatch(opcode, index, value, ptr, opt);
+    // Program loads tell the editor too, from whichever thread loads.
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
+    return EffectBaseEx::dispatch(opcode, index, value, ptr, opt);
+}
+
 void HostedEffect::setParameter(std::int32_t index, float value) {
     if (!isParameterIndex(index) || !std::isfinite(value)) return;
+    value = clampToRange(index, value);
     if (index < automatableCount)
         parameters->setNormalized(index, value);
     else
@@ -85,6 +115,7 @@ float HostedEffect::getParameter(std::int32_t index) {
 
 PlxIntPtr HostedEffect::setParameterAndNotify(std::int32_t index, float value) {
     if (!isParameterIndex(index) || !std::isfinite(value)) return 0;
+    value = clampToRange(index, value);
     if (parameters->getStep(index) > kFineStep)
         EffectBaseEx::setParameterAndNotify(index, parameters->takeNormalized(index));
     return EffectBaseEx::setParameterAndNotify(index, value);
@@ -95,7 +126,10 @@ void HostedEffect::process(float** inputs, float** outputs, std::int32_t frames)
         setBlockSize(frames);
         rebuildEngine();
     }
-    if (engineReady) processBlock(inputs, outputs, frames, true);
+    if (engineReady)
+        processBlock(inputs, outputs, frames, true);
+    else if (hostResumed.load())
+        passThrough(inputs, outputs, frames, true);
 }
 
 void HostedEffect::processOverwriting(float** inputs, float** outputs, std::int32_t frames) {
@@ -103,15 +137,41 @@ void HostedEffect::processOverwriting(float** inputs, float** outputs, std::int3
         setBlockSize(frames);
         rebuildEngine();
     }
-    if (!engineReady) return;
+    if (!engineReady) {
+        if (hostResumed.load()) passThrough(inputs, outputs, frames, false);
+        return;
+    }
     processBlock(inputs, outputs, frames, false);
     if (engineInputs == 1 && engineOutputs == 2 && outputs && outputs[0] && outputs[1] &&
         frames > 0)
         std::memcpy(outputs[1], outputs[0], sizeof(float) * static_cast<std::size_t>(frames));
 }
 
+// A mono input feeds every output; a missing output is skipped, a missing input gives silence.
+void HostedEffect::passThrough(float** inputs, float** outputs, std::int32_t frames,
+                               bool accumulate) const {
+    if (!inputs || !outputs || frames <= 0) return;
+    const std::int32_t inputCount = std::min(engineInputs, record.inputCount);
+    const std::int32_t outputCount = std::min(engineOutputs, record.outputCount);
+    const std::size_t count = static_cast<std::size_t>(frames);
+    for (std::int32_t k = 0; k < outputCount; ++k) {
+        float* out = outputs[k];
+        const float* in = inputCount > 0 ? inputs[std::min(k, inputCount - 1)] : nullptr;
+        if (!out) continue;
+        if (accumulate) {
+            if (in)
+                for (std::size_t n = 0; n < count; ++n) out[n] += in[n];
+        } else if (!in) {
+            std::memset(out, 0, sizeof(float) * count);
+        } else if (in != out) {
+            std::memmove(out, in, sizeof(float) * count);
+        }
+    }
+}
+
 void HostedEffect::setProgram(std::int32_t program) {
     if (program < 0 || program >= bankProgramCount) return;
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
     storeProgram(currentProgram);
     loadProgram(program);
     currentProgram = program;
@@ -119,6 +179,7 @@ void HostedEffect::setProgram(std::int32_t program) {
 
 void HostedEffect::setProgramName(char* name) {
     if (!name || !bankStorage) return;
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
     copyText(reinterpret_cast<char*>(slotOf(currentProgram, nameSlot)), name,
              static_cast<std::size_t>(programNameSize));
 }
@@ -131,6 +192,7 @@ std::int32_t HostedEffect::getProgramNameAt(char* text, std::int32_t program) {
         text[0] = '\0';
         return 0;
     }
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
     copyText(text, reinterpret_cast<const char*>(slotOf(program, nameSlot)),
              static_cast<std::size_t>(programNameSize));
     return 0;
@@ -158,13 +220,19 @@ std::int32_t HostedEffect::getStateData(void** data, bool isPreset) {
     if (!data) return 0;
     *data = nullptr;
     if (!bankStorage) return 0;
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
     storeProgram(currentProgram);
-    if (isPreset) {
-        *data = programStart(currentProgram);
-        return programSize;
+    const unsigned char* start = programStart(isPreset ? currentProgram.load() : 0);
+    const std::int32_t size = isPreset ? programSize : programSize * bankProgramCount;
+    try {
+        // Assigning to the thread's earlier copy reuses its memory: the size never changes.
+        std::vector<unsigned char>& copy = handedOut[std::this_thread::get_id()];
+        copy.assign(start, start + size);
+        *data = copy.data();
+    } catch (const std::bad_alloc&) {
+        return 0;
     }
-    *data = programStart(0);
-    return programSize * bankProgramCount;
+    return size;
 }
 
 std::int32_t HostedEffect::setStateData(void* data, std::int32_t byteSize, bool isPreset) {
@@ -175,7 +243,8 @@ std::int32_t HostedEffect::setStateData(void* data, std::int32_t byteSize, bool 
     // hands them back.
     const unsigned char* source = static_cast<const unsigned char*>(data);
     const std::vector<unsigned char> incoming(source, source + count);
-    // Bytes the chunk does not cover keep their stored byte order.
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
+    // Bytes the chunk does not cover keep what the current program holds now.
     storeProgram(currentProgram);
     std::memcpy(isPreset ? programStart(currentProgram) : programStart(0), incoming.data(), count);
     loadProgram(currentProgram);
@@ -188,6 +257,8 @@ void HostedEffect::setSampleRate(float rate) {
     rebuildEngine();
     if (editor) editor->onSampleRateChanged(rate);
 }
+
+void HostedEffect::resume() { hostResumed.store(true); }
 
 void HostedEffect::setBlockSize(std::int32_t frames) {
     if (frames == blockSize) return;
@@ -206,6 +277,7 @@ bool HostedEffect::textToParameter(std::int32_t index, char* text) {
     if (std::sscanf(number, "%f", &value) != 1) value = 0.0f;
     if (!std::isfinite(value)) return false;
     value = std::clamp(value, parameters->getMinimum(index), parameters->getMaximum(index));
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
     parameters->setValue(index, value);
     // The editor follows every change, wherever it comes from.
     if (editor) editor->setParameter(index, getParameter(index));
@@ -279,6 +351,7 @@ void HostedEffect::initBank() {
 
 void HostedEffect::storeProgram(std::int32_t program) {
     if (!bankStorage || !parameters || program < 0 || program >= bankProgramCount) return;
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
     for (std::int32_t i = 0; i < parameterTotal; ++i) {
         unsigned char* slot = slotOf(program, i);
         if (parameters->hasDataBlock(i)) {
@@ -297,9 +370,13 @@ void HostedEffect::storeProgram(std::int32_t program) {
 
 void HostedEffect::loadProgram(std::int32_t program) {
     if (!bankStorage || !parameters || program < 0 || program >= bankProgramCount) return;
+    std::lock_guard<std::recursive_mutex> lock(bankMutex);
+    // Decoded from a copy, so the bank itself never leaves stored byte order.
+    const unsigned char* start = programStart(program);
+    std::vector<unsigned char> decoded(start, start + programSize);
     parameters->raiseApplyBusy();
     for (std::int32_t i = 0; i < parameterTotal; ++i) {
-        unsigned char* slot = slotOf(program, i);
+        unsigned char* slot = decoded.data() + (slotOf(program, i) - start);
         if (parameters->hasDataBlock(i)) {
             const std::int32_t size = parameters->dataSizeOf(i);
             if (size <= 0) continue;
@@ -308,9 +385,10 @@ void HostedEffect::loadProgram(std::int32_t program) {
             if (editor) editor->setParameterData(i, slot, size, 0);
         } else {
             swap32(reinterpret_cast<std::uint32_t*>(slot));
-            const float value = readFloat(slot);
-            // A damaged chunk leaves the parameter as it was rather than feed NaN onwards.
-            if (!std::isfinite(value)) continue;
+            float value = readFloat(slot);
+            // The plug-in writes only finite values within the range; anything else came from
+            // outside and must not reach the engine.
+            value = std::isfinite(value) ? clampToRange(i, value) : defaultOf(i);
             if (i < automatableCount)
                 parameters->setNormalized(i, value);
             else
@@ -382,6 +460,13 @@ void HostedEffect::swapWords(void* data, std::int32_t byteCount) {
     unsigned char* bytes = static_cast<unsigned char*>(data);
     for (std::int32_t k = 0; k < byteCount; k += 4)
         swap32(reinterpret_cast<std::uint32_t*>(bytes + k));
+}
+
+float HostedEffect::defaultOf(std::int32_t index) const {
+    const float normalized = parameters->getDefaultNormalized(index);
+    if (index < automatableCount) return normalized;
+    const float minimum = parameters->getMinimum(index);
+    return minimum + (parameters->getMaximum(index) - minimum) * normalized;
 }
 
 unsigned char* HostedEffect::programStart(std::int32_t program) const {

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "shell/EffectBaseEx.h"
 
@@ -12,9 +17,13 @@ class ParameterSet;
 //
 // The bank is one allocation: a table of row addresses, the rows (one slot address per
 // parameter and one for the name), then the programs back to back, so the bank's chunk is
-// one contiguous run of bytes from program 0 on. Stored programs hold big-endian values; the
-// current program may hold machine order after `loadProgram`, which is why every path that
-// hands out or overwrites the bank stores the current program first.
+// one contiguous run of bytes from program 0 on, always in stored (big-endian) order: a program
+// is decoded from a copy when it is loaded. Every path that hands out or overwrites the bank
+// stores the current program first.
+//
+// Any number of non-audio threads may use the programs, the chunks, the parameter texts and the
+// editor at once: one mutex serialises them, and a chunk is handed out as a copy owned by the
+// calling thread. The audio calls take no lock.
 class HostedEffect : public EffectBaseEx {
 public:
     static constexpr std::int32_t kProgramNameSize = 64;
@@ -24,13 +33,18 @@ public:
                  std::int32_t programCount);
     ~HostedEffect() override;
 
-    // Parameters below `automatableCount` travel normalised, the others plain. Indices outside
-    // the table and values that are not finite change nothing.
+    // Parameters below `automatableCount` travel normalised, the others plain; a value beyond
+    // the range is taken as the nearest end. Indices outside the table and values that are not
+    // finite change nothing.
     void setParameter(std::int32_t index, float value) override;
     float getParameter(std::int32_t index) override;
     // A stepped parameter (step above 0.1) first repeats its old value to the host, so the
     // host sees a change even when the new value rounds to the same step.
     PlxIntPtr setParameterAndNotify(std::int32_t index, float value) override;
+    PlxIntPtr dispatch(std::int32_t opcode, std::int32_t index, PlxIntPtr value, void* ptr,
+                       float opt) override;
+    // Once the host has resumed the plug-in the outputs are always written: without an engine
+    // the input passes through unchanged.
     void process(float** inputs, float** outputs, std::int32_t frames) override;
     void processOverwriting(float** inputs, float** outputs, std::int32_t frames) override;
     void setProgram(std::int32_t program) override;
@@ -39,12 +53,16 @@ public:
     void getParameterUnit(std::int32_t index, char* text) override;
     void getParameterText(std::int32_t index, char* text) override;
     void getParameterName(std::int32_t index, char* text) override;
-    // Hands out the plug-in's own memory: the current program, or the whole bank.
+    // Hands out a copy of the current program, or of the whole bank, that stays valid and
+    // unchanged until the calling thread's next call of this operation.
     std::int32_t getStateData(void** data, bool isPreset) override;
-    // Copies at most the target's size; the data may be the bank's own bytes.
+    // Copies at most the target's size; the data may be a chunk this plug-in handed out. A
+    // value that is not finite loads as the parameter's default, one beyond the range as the
+    // nearest end, so that no chunk can drive the engine out of its range.
     std::int32_t setStateData(void* data, std::int32_t byteSize, bool isPreset) override;
     void setSampleRate(float rate) override;
     void setBlockSize(std::int32_t frames) override;
+    void resume() override;
     bool textToParameter(std::int32_t index, char* text) override;
     std::int32_t getCategory() override;
     // Takes the channel count from the second field of the output arrangement; refuses a
@@ -80,6 +98,11 @@ protected:
     unsigned char* programStart(std::int32_t program) const;
     unsigned char* slotOf(std::int32_t program, std::int32_t parameter) const;
     bool isParameterIndex(std::int32_t index) const;
+    // The value as the host speaks it (normalised or plain), moved into the parameter's range.
+    float clampToRange(std::int32_t index, float value) const;
+    // The default as the host speaks it.
+    float defaultOf(std::int32_t index) const;
+    void passThrough(float** inputs, float** outputs, std::int32_t frames, bool accumulate) const;
     std::int32_t countConnected(std::int32_t channels,
                                 bool (HostedEffect::*isConnected)(std::int32_t));
 
@@ -98,4 +121,10 @@ protected:
     float previousSampleRate = 0.0f;
     bool reconfigurePending = false;
     bool engineReady = false;
+    // Set by the first resume; read by the audio calls.
+    std::atomic<bool> hostResumed{false};
+    // Serialises the bank, the program names, the editor and everything that tells the editor.
+    std::recursive_mutex bankMutex;
+    // The chunk copies handed out, one per calling thread.
+    std::map<std::thread::id, std::vector<unsigned char>> handedOut;
 };

@@ -5,14 +5,14 @@
 #include <vector>
 
 #include "host/cli/CommandError.h"
-#include "host/cli/EditorCommand.h"
-#include "host/cli/InfoCommand.h"
+#include "host/cli/commands/EditorCommand.h"
+#include "host/cli/commands/InfoCommand.h"
 #ifdef BRL_PLXHOST_AUDIO
-#include "host/cli/AnalyzeCommand.h"
-#include "host/cli/BankCommand.h"
-#include "host/cli/BenchCommand.h"
-#include "host/cli/ProcessCommand.h"
-#include "host/cli/SynthCommand.h"
+#include "host/cli/commands/AnalyzeCommand.h"
+#include "host/cli/commands/BankCommand.h"
+#include "host/cli/commands/BenchCommand.h"
+#include "host/cli/commands/ProcessCommand.h"
+#include "host/cli/commands/SynthCommand.h"
 #endif
 
 namespace {

@@ -17,7 +17,9 @@ extern "C" {
 #endif
 
 #define BRL_DISPLAY_MAGIC 0x444C5242u /* "BRLD" in memory on a little-endian machine */
-#define BRL_DISPLAY_VERSION 1u
+/* Version 2 adds the wheel and key-by-key typing; a plug-in still attaches to version 1 displays,
+   whose hosts never send those events. */
+#define BRL_DISPLAY_VERSION 2u
 
 /* Bits of BrlDisplay.keys. */
 #define BRL_DISPLAY_LEFT_BUTTON 0x01u
@@ -26,6 +28,12 @@ extern "C" {
 #define BRL_DISPLAY_SHIFT 0x08u
 #define BRL_DISPLAY_CONTROL 0x10u
 #define BRL_DISPLAY_ALT 0x20u
+
+/* Keys of brlDisplayKey, in BrlDisplayEvent.key. */
+#define BRL_DISPLAY_KEY_TEXT 0u /* the characters in `text` */
+#define BRL_DISPLAY_KEY_BACKSPACE 8u
+#define BRL_DISPLAY_KEY_ENTER 13u
+#define BRL_DISPLAY_KEY_ESCAPE 27u
 
 enum BrlDisplayEventKind {
     /* A mouse button (one of the button bits in `keys`) goes down at (x, y) in display pixels and
@@ -39,15 +47,26 @@ enum BrlDisplayEventKind {
     /* Delivers every pending paint message and composes all windows into `pixels`. */
     brlDisplayCompose = 4,
     /* The host is about to free the display: the plug-in forgets it and destroys what it made. */
-    brlDisplayDetach = 5
+    brlDisplayDetach = 5,
+    /* Version 2. The wheel turns by `distance` notches (positive away from the user) with the
+       mouse at (x, y); the window under the point hears it. */
+    brlDisplayWheel = 6,
+    /* Version 2. One key pressed in the edit field that has the keyboard focus: characters go in
+       where the caret is (replacing the selection), Backspace removes the character before it,
+       Enter confirms, Escape puts back the text the field opened with and closes it. Answers 0
+       when no edit field has the focus. */
+    brlDisplayKey = 7
 };
 
 typedef struct BrlDisplayEvent {
     int32_t kind;
     int32_t x;
     int32_t y;
-    uint32_t button; /* one button bit, for brlDisplayMouseDown */
-    const char* text;
+    uint32_t button;  /* one button bit, for brlDisplayMouseDown */
+    const char* text; /* UTF-8 */
+    /* Version 2; read only for the events that need them, so version 1 hosts may leave them out. */
+    float distance; /* wheel notches, for brlDisplayWheel */
+    uint32_t key;   /* BRL_DISPLAY_KEY_*, for brlDisplayKey */
 } BrlDisplayEvent;
 
 typedef struct BrlDisplay {

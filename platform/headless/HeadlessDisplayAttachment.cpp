@@ -15,8 +15,8 @@ bool hasDisplayMagic(Window* window) {
 }
 
 bool isKnownDisplay(const BrlDisplay* display) {
-    return display->version == BRL_DISPLAY_VERSION && display->byteSize == sizeof(BrlDisplay) &&
-           display->width > 0 && display->height > 0;
+    return display->version >= 1 && display->version <= BRL_DISPLAY_VERSION &&
+           display->byteSize == sizeof(BrlDisplay) && display->width > 0 && display->height > 0;
 }
 
 // The deepest window under (x, y), the latest created first among siblings, as they overlap.
@@ -37,12 +37,27 @@ Key buttonKey(std::uint32_t button) {
     return Key::leftButton;
 }
 
+// Makes display the one whose clock, mouse and keys the world reads; false if it is not attached.
+bool makeCurrent(BrlDisplay* display) {
+    World& system = world();
+    const auto found = system.displays.find(display);
+    if (found == system.displays.end()) return false;
+    system.display = display;
+    system.displayWindow = found->second;
+    return true;
+}
+
 void detach(BrlDisplay* display) {
     World& system = world();
-    if (system.display != display) return;
-    Window* window = system.displayWindow;
-    system.display = nullptr;
-    system.displayWindow = nullptr;
+    const auto found = system.displays.find(display);
+    if (found == system.displays.end()) return;
+    Window* window = found->second;
+    system.displays.erase(found);
+    if (system.display == display) {
+        system.display = nullptr;
+        system.displayWindow = nullptr;
+        if (!system.displays.empty()) makeCurrent(system.displays.begin()->first);
+    }
     display->deliver = nullptr;
     display->pluginContext = nullptr;
     destroyWindow(window);
@@ -50,7 +65,7 @@ void detach(BrlDisplay* display) {
 
 std::int32_t deliver(BrlDisplay* display, const BrlDisplayEvent* event) {
     World& system = world();
-    if (!display || !event || system.display != display) return 0;
+    if (!display || !event || !makeCurrent(display)) return 0;
     switch (event->kind) {
         case brlDisplayMouseDown: {
             int x = 0;
@@ -59,6 +74,19 @@ std::int32_t deliver(BrlDisplay* display, const BrlDisplayEvent* event) {
             pressMouse(target, x, y, buttonKey(event->button));
             return 1;
         }
+        case brlDisplayWheel: {
+            if (display->version < 2) return 0;
+            int x = 0;
+            int y = 0;
+            Window* target = windowAt(system.displayWindow, event->x, event->y, x, y);
+            setMousePosition(event->x, event->y);
+            return target->listener && target->listener->windowWheel(target, x, y, event->distance)
+                       ? 1
+                       : 0;
+        }
+        case brlDisplayKey:
+            if (display->version < 2) return 0;
+            return pressKey(event->key, event->text) ? 1 : 0;
         case brlDisplayType: typeText(event->text); return 1;
         case brlDisplayEnter: pressEnter(); return 1;
         case brlDisplayCompose:
@@ -81,10 +109,10 @@ Window* resolveParent(Window* parent) {
     auto* display = reinterpret_cast<BrlDisplay*>(parent);
     // A display of another version or size is refused rather than misread.
     if (!isKnownDisplay(display)) return nullptr;
-    World& system = world();
-    if (system.display == display) return system.displayWindow;
-    if (system.display) detach(system.display);
+    if (makeCurrent(display)) return world().displayWindow;
     Window* window = createTopLevelWindow("Display", 0, 0, display->width, display->height);
+    World& system = world();
+    system.displays[display] = window;
     system.display = display;
     system.displayWindow = window;
     display->pluginContext = window;

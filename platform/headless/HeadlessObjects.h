@@ -79,6 +79,9 @@ struct Window {
     int height = 0;
     WindowListener* listener = nullptr;
     bool editField = false;
+    // An edit field's whole text is selected (as it opens), so the next character replaces it.
+    bool allSelected = false;
+    std::string openingText;  // what an edit field held when it opened, for Escape
     EditFieldListener* editListener = nullptr;
     TextAlign align = TextAlign::left;
     Font* font = nullptr;
@@ -117,9 +120,11 @@ struct World {
     int shortcutResolutions = 0;
     int liveDragMedia = 0;
     // The host's display this world's clock, mouse and keys live in, and the top-level window
-    // standing for it; null while no window was opened in a display.
+    // standing for it: the one last opened in or delivered to; null while there is none.
     BrlDisplay* display = nullptr;
     Window* displayWindow = nullptr;
+    // Every display attached, with its window: one host may show several editors at once.
+    std::map<BrlDisplay*, Window*> displays;
 };
 
 // The world this binary's calls act on.

@@ -48,6 +48,9 @@ void setFocus(Window* window);
 void typeText(const char* text);
 // Presses Enter in the focused edit field.
 void pressEnter();
+// One key in the focused edit field, as a person types: a BRL_DISPLAY_KEY_* key, with the UTF-8
+// characters for BRL_DISPLAY_KEY_TEXT. False when no edit field has the focus.
+bool pressKey(std::uint32_t key, const char* characters);
 
 // Paint messages waiting to be dispatched.
 int pendingPaintCount();

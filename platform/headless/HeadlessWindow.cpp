@@ -122,7 +122,40 @@ void typeText(const char* text) {
     Window* focus = world().focus;
     if (!focus || !focus->editField || !text) return;
     focus->text = text;
+    focus->allSelected = false;
     queuePaint(focus);
+}
+
+bool pressKey(std::uint32_t key, const char* characters) {
+    Window* focus = world().focus;
+    if (!focus || !focus->editField) return false;
+    std::string& text = focus->text;
+    switch (key) {
+        case BRL_DISPLAY_KEY_TEXT:
+            if (!characters) return true;
+            if (focus->allSelected) text.clear();
+            text += characters;
+            break;
+        case BRL_DISPLAY_KEY_BACKSPACE:
+            if (focus->allSelected) {
+                text.clear();
+            } else {
+                // Back over the continuation bytes to the start of the last UTF-8 character.
+                while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80)
+                    text.pop_back();
+                if (!text.empty()) text.pop_back();
+            }
+            break;
+        case BRL_DISPLAY_KEY_ENTER: pressEnter(); return true;
+        case BRL_DISPLAY_KEY_ESCAPE:
+            text = focus->openingText;
+            loseFocus(focus);
+            return true;
+        default: return true;
+    }
+    focus->allSelected = false;
+    queuePaint(focus);
+    return true;
 }
 
 void pressEnter() {
@@ -309,6 +342,8 @@ Window* createEditField(Window* parent, const PixelRect& area, const char* text,
     field->className = "EDIT";
     field->text = text ? text : "";
     field->editField = true;
+    field->allSelected = true;
+    field->openingText = field->text;
     field->editListener = listener;
     field->align = align;
     field->font = font;

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "editor/EditorLayout.h"
 #include "gui/DrawContext.h"
 #include "gui/controls/ValueEdit.h"
 #include "host/EditorDisplay.h"
@@ -69,10 +70,9 @@ protected:
         return editor_pixels::matching(shown(), art, left, top, right, bottom, dx, dy);
     }
 
-    // Whether the number field at area shows text as the editor's fields draw it: the same
-    // control drawn here, in this program's copy of the toolkit, must give the same pixels.
-    bool fieldShows(const Rect& area, float minimum, float maximum, float plain) {
-        Canvas canvas(330, 260);
+    // The number field drawn here, in this program's copy of the toolkit, as the editor draws
+    // its fields at a plain value: the editor's field at area must show the same pixels.
+    void drawField(Canvas& canvas, const Rect& area, float minimum, float maximum, float plain) {
         ValueEdit* field = new ValueEdit(area, nullptr, 0, nullptr, nullptr, 0);
         field->setFont(6);
         field->setValueToText(
@@ -83,12 +83,16 @@ protected:
         DrawContext context(nullptr, canvas.surface(), nullptr);
         field->draw(&context);
         field->release();
-        for (int y = area.top; y < area.bottom; ++y) {
-            for (int x = area.left; x < area.right; ++x) {
-                if (canvas.pixel(x, y).native() != display->pixel(x, y)) return false;
-            }
-        }
-        return true;
+    }
+
+    // The display's pixels inside area, the canvas's own elsewhere.
+    std::function<Color(int, int)> displayIn(const Rect& area, const Canvas& canvas) {
+        return [this, area, &canvas](int x, int y) {
+            if (x < area.left || x >= area.right || y < area.top || y >= area.bottom)
+                return canvas.pixel(x, y);
+            const std::uint32_t p = display->pixel(x, y);
+            return rgb(p & 0xFF, p >> 8 & 0xFF, p >> 16 & 0xFF);
+        };
     }
 
     std::vector<float> automatedValues(std::int32_t index) {
@@ -128,9 +132,15 @@ TEST_F(EditorEndToEndTest, TheEditorIsAnnouncedAndOpensWithEveryFaderAtItsParame
     // InGain 0 dB is 20/26 of its range: 93 + trunc(90 x 6/26).
     EXPECT_EQ(handleTop(0), 113);
     for (int fader = 1; fader < 5; ++fader) EXPECT_EQ(handleTop(fader), 138) << fader;
-    EXPECT_TRUE(fieldShows({33, 204, 56, 213}, -20.0f, 6.0f, 0.0f)) << "the Input field shows 0.0";
-    EXPECT_FALSE(fieldShows({33, 204, 56, 213}, -20.0f, 6.0f, 0.1f)) << "and not 0.1";
-    EXPECT_TRUE(fieldShows({72, 204, 93, 213}, 0.0f, 100.0f, 50.0f)) << "Gain shows 50.0";
+    const Rect& input = editor_layout::numberFields[0];
+    const Rect& gain = editor_layout::numberFields[1];
+    Canvas zero(330, 260), tenth(330, 260), half(330, 260);
+    drawField(zero, input, -20.0f, 6.0f, 0.0f);
+    drawField(tenth, input, -20.0f, 6.0f, 0.1f);
+    drawField(half, gain, 0.0f, 100.0f, 50.0f);
+    EXPECT_EQ(zero.firstDifference(displayIn(input, zero), "input_field"), "") << "Input 0.0";
+    EXPECT_GT(tenth.differenceCount(displayIn(input, tenth)), 0) << "and not 0.1";
+    EXPECT_EQ(half.firstDifference(displayIn(gain, half), "gain_field"), "") << "Gain 50.0";
     EXPECT_GT(matching(background, 0, 0, 330, 20), 0.999) << "the background shows above";
 }
 

@@ -201,19 +201,29 @@ TEST_F(PluginLifecycleTest, LatencyFollowsTheRateAtResume) {
     }
 }
 
-TEST_F(PluginLifecycleTest, UnusableRatesAndBlockSizesLeaveThePluginWithoutAnEngine) {
-    const float badRates[] = {0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(),
-                              std::numeric_limits<float>::infinity(), 1e7f};
+// Without an engine the host still gets its buffers written: the input, unchanged and undelayed.
+TEST_F(PluginLifecycleTest, UnusableRatesAndBlockSizesPassTheInputThroughWithoutLatency) {
+    const float badRates[] = {8000.0f,
+                              11025.0f,
+                              16000.0f,
+                              0.0f,
+                              -44100.0f,
+                              std::numeric_limits<float>::quiet_NaN(),
+                              std::numeric_limits<float>::infinity(),
+                              1e7f};
     for (float rate : badRates) {
         resumeAt(rate);
+        EXPECT_EQ(plugin->record()->latency, 0) << rate;
         StereoBuffers in(32, 0.5f), out(32, 3.0f);
         plugin->processOverwriting(in.data(), out.data(), 32);
-        EXPECT_EQ(out.left[0], 3.0f) << rate;
+        EXPECT_EQ(out.left, in.left) << rate;
+        plugin->processAdding(in.data(), out.data(), 32);
+        EXPECT_EQ(out.right, std::vector<float>(32, 1.0f)) << rate;
     }
     resumeAt(44100.0f, 0);
     StereoBuffers in(32, 0.5f), out(32, 3.0f);
     plugin->processOverwriting(in.data(), out.data(), 32);  // a longer block builds one
-    EXPECT_NE(out.left[0], 3.0f);
+    EXPECT_EQ(plugin->record()->latency, 108);
 
     resumeAt(44100.0f, -4);
     plugin->dispatch(opSetBlockSizeAndSampleRate, 0, 256, nullptr, 48000.0f);

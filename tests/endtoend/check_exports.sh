@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Lists the functions a built plug-in module exports and fails unless it is exactly `main`.
+# Lists the functions a built plug-in module exports and fails unless it is exactly `main`
+# (or the one name given third).
 set -euo pipefail
-kind=$1 module=$2
+kind=$1 module=$2 expected=${3:-main}
 case "$kind" in
   so)
     exports=$(nm -D --defined-only "$module" | awk '{print $3}' | sort)
@@ -11,8 +12,8 @@ case "$kind" in
       | awk '/\[Ordinal\/Name Pointer\] Table/{t=1; next} t && /^[[:space:]]*\[/{print $NF; next} t && NF==0{t=0}' | sort)
     ;;
 esac
-if [ "$exports" != "main" ]; then
-  echo "expected the module to export only main, it exports:"; echo "${exports:-<nothing>}"
+if [ "$exports" != "$expected" ]; then
+  echo "expected the module to export only $expected, it exports:"; echo "${exports:-<nothing>}"
   exit 1
 fi
 echo "exports: $exports"

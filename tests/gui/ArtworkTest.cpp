@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/EditorLayout.h"
 #include "gui/BitmapSet.h"
 #include "gui/Fonts.h"
 #include "gui/OffscreenContext.h"
@@ -16,6 +17,8 @@
 // rectangles over it, and the editor and its about screen as they will appear.
 namespace {
 
+namespace layout = editor_layout;
+
 struct Placed {
     const char* name;
     Rect rect;
@@ -24,33 +27,28 @@ struct Placed {
 // The controls that are pictures of their own, at their painted pixels (right and bottom
 // exclusive), and the number fields, which paint their outline on right and bottom too.
 const Placed pictureControls[] = {
-    {"Solo", {21, 59, 55, 76}},
-    {"Kick", {64, 59, 98, 76}},
-    {"clip lamp", {235, 44, 248, 57}},
-    {"frequency switch", {108, 24, 158, 40}},
-    {"density switch", {166, 24, 216, 40}},
-    {"left meter", {254, 71, 267, 199}},
-    {"right meter", {273, 71, 286, 199}},
+    {"Solo", layout::soloButton},
+    {"Kick", layout::kickButton},
+    {"clip lamp", layout::clipLamp},
+    {"frequency switch", layout::frequencySwitch},
+    {"density switch", layout::densitySwitch},
+    {"left meter", layout::meters[0]},
+    {"right meter", layout::meters[1]},
 };
 const Placed numberFields[] = {
-    {"Input", {33, 204, 56, 213}},   {"Gain", {72, 204, 93, 213}},
-    {"2nd", {110, 204, 131, 213}},   {"3rd", {147, 204, 168, 213}},
-    {"Mix", {185, 204, 206, 213}},   {"frequency", {111, 63, 152, 73}},
-    {"density", {168, 63, 210, 73}},
+    {"Input", layout::numberFields[0]}, {"Gain", layout::numberFields[1]},
+    {"2nd", layout::numberFields[2]},   {"3rd", layout::numberFields[3]},
+    {"Mix", layout::numberFields[4]},   {"frequency", layout::frequencyField},
+    {"density", layout::densityField},
 };
-const Rect faders[] = {{38, 93, 50, 198},
-                       {76, 93, 88, 198},
-                       {114, 93, 126, 198},
-                       {152, 93, 164, 198},
-                       {190, 93, 202, 198}};
-const Rect logo{10, 10, 100, 40};
-const Rect versionLine{56, 200, 140, 215};
 
 std::string outputPath(const char* name) { return std::string(BRL_ARTWORK_OUTPUT_DIR "/") + name; }
 
 class ArtworkTest : public ::testing::Test {
 protected:
-    void SetUp() override { bitmaps.load(1001, 10, 1001); }
+    void SetUp() override {
+        bitmaps.load(layout::backgroundArt, layout::artCount, layout::backgroundArt);
+    }
 
     // A bitmap's pixels, row by row, read once by drawing it into a private surface.
     const std::vector<platform::NativeColor>& pixels(int id) {
@@ -101,28 +99,29 @@ protected:
 
     // The editor at rest as its controls will draw themselves on the background.
     void drawEditor(DrawContext& context) {
-        Bitmap* background = bitmaps.get(1001);
+        Bitmap* background = bitmaps.get(layout::backgroundArt);
         background->draw(&context, {0, 0, 330, 260});
         const double values[5] = {20.0 / 26.0, 0.5, 0.35, 0.2, 1.0};
         for (int i = 0; i < 5; ++i) {
-            const Rect& r = faders[i];
+            const Rect& r = layout::faders[i];
             const int top = static_cast<int>((183 - 93) * (1.0 - values[i]));
             OffscreenContext track(nullptr, 12, 105, colorBlack);
             background->draw(&track, {0, 0, 12, 105}, {r.left, r.top});
-            bitmaps.get(1010)->drawTransparent(&track, {0, top, 12, top + 15});
+            bitmaps.get(layout::handleArt)->drawTransparent(&track, {0, top, 12, top + 15});
             track.copyTo(&context, r);
         }
-        bitmaps.get(1006)->draw(&context, {21, 59, 55, 76}, {0, 17});
-        bitmaps.get(1005)->draw(&context, {64, 59, 98, 76});
-        bitmaps.get(1007)->draw(&context, {235, 44, 248, 57}, {0, 13});
-        bitmaps.get(1004)->draw(&context, {108, 24, 158, 40}, {0, 16});
-        bitmaps.get(1003)->draw(&context, {166, 24, 216, 40}, {0, 32});
+        bitmaps.get(layout::soloArt)->draw(&context, layout::soloButton, {0, 17});
+        bitmaps.get(layout::kickArt)->draw(&context, layout::kickButton);
+        bitmaps.get(layout::clipLampArt)->draw(&context, layout::clipLamp, {0, 13});
+        bitmaps.get(layout::frequencySwitchArt)->draw(&context, layout::frequencySwitch, {0, 16});
+        bitmaps.get(layout::densitySwitchArt)->draw(&context, layout::densitySwitch, {0, 32});
         const int split[2] = {13, 30};  // dark steps of the left and right meter
         for (int m = 0; m < 2; ++m) {
-            const int x = m == 0 ? 254 : 273;
+            const Rect& r = layout::meters[m];
             const int y = static_cast<int>(split[m] / 30.0 * 128);
-            bitmaps.get(1009)->draw(&context, {x, 71, x + 13, 71 + y});
-            bitmaps.get(1008)->draw(&context, {x, 71 + y, x + 13, 199}, {0, y});
+            bitmaps.get(layout::meterOffArt)->draw(&context, {r.left, r.top, r.right, r.top + y});
+            bitmaps.get(layout::meterOnArt)
+                ->draw(&context, {r.left, r.top + y, r.right, r.bottom}, {0, y});
         }
         const char* numbers[7] = {"0.0", "-4.5", "35.0", "20.0", "100.0", "3000", "2"};
         for (int i = 0; i < 7; ++i) {
@@ -142,52 +141,56 @@ protected:
 };
 
 TEST_F(ArtworkTest, TheBackgroundHasAFlatWellUnderEveryControlThatIsNoLargerThanTheControl) {
-    const platform::NativeColor well = pixel(1001, 260, 130);
+    const platform::NativeColor well = pixel(layout::backgroundArt, 260, 130);
     for (const Placed& control : pictureControls) {
         const Rect& r = control.rect;
         for (int y = r.top; y < r.bottom; ++y) {
             for (int x = r.left; x < r.right; ++x) {
-                ASSERT_EQ(pixel(1001, x, y), well) << control.name << " at " << x << "," << y;
+                ASSERT_EQ(pixel(layout::backgroundArt, x, y), well)
+                    << control.name << " at " << x << "," << y;
             }
         }
-        EXPECT_NE(pixel(1001, r.left - 3, r.top - 3), well) << control.name;
-        EXPECT_NE(pixel(1001, r.right + 2, r.bottom + 2), well) << control.name;
+        EXPECT_NE(pixel(layout::backgroundArt, r.left - 3, r.top - 3), well) << control.name;
+        EXPECT_NE(pixel(layout::backgroundArt, r.right + 2, r.bottom + 2), well) << control.name;
     }
     for (const Placed& field : numberFields) {
         const Rect& r = field.rect;
         for (int y = r.top; y <= r.bottom; ++y) {
             for (int x = r.left; x <= r.right; ++x) {
-                ASSERT_EQ(pixel(1001, x, y), well) << field.name << " at " << x << "," << y;
+                ASSERT_EQ(pixel(layout::backgroundArt, x, y), well)
+                    << field.name << " at " << x << "," << y;
             }
         }
-        EXPECT_NE(pixel(1001, r.left - 3, r.top - 3), well) << field.name;
+        EXPECT_NE(pixel(layout::backgroundArt, r.left - 3, r.top - 3), well) << field.name;
     }
 }
 
 TEST_F(ArtworkTest, EachFaderTrackRunsDownTheMiddleOfItsFader) {
-    for (const Rect& r : faders) {
+    for (const Rect& r : layout::faders) {
         int darkest = r.left;
         for (int x = r.left; x < r.right; ++x) {
-            if (brightness(pixel(1001, x, 150)) < brightness(pixel(1001, darkest, 150)))
+            if (brightness(pixel(layout::backgroundArt, x, 150)) <
+                brightness(pixel(layout::backgroundArt, darkest, 150)))
                 darkest = x;
         }
         EXPECT_NEAR(darkest, (r.left + r.right) / 2, 2) << "fader at " << r.left;
-        EXPECT_LT(brightness(pixel(1001, (r.left + r.right) / 2, 100)), 30);
-        EXPECT_LT(brightness(pixel(1001, (r.left + r.right) / 2, 190)), 30);
+        EXPECT_LT(brightness(pixel(layout::backgroundArt, (r.left + r.right) / 2, 100)), 30);
+        EXPECT_LT(brightness(pixel(layout::backgroundArt, (r.left + r.right) / 2, 190)), 30);
     }
 }
 
 TEST_F(ArtworkTest, TheFaderHandleShowsTheTrackOnlyAroundItsEdges) {
-    EXPECT_EQ(pixel(1010, 0, 0), 0xFFFFFFu);
-    EXPECT_EQ(pixel(1010, 11, 14), 0xFFFFFFu);
+    EXPECT_EQ(pixel(layout::handleArt, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(pixel(layout::handleArt, 11, 14), 0xFFFFFFu);
     for (int y = 2; y < 13; ++y) {
-        for (int x = 2; x < 10; ++x) EXPECT_NE(pixel(1010, x, y), 0xFFFFFFu) << x << "," << y;
+        for (int x = 2; x < 10; ++x)
+            EXPECT_NE(pixel(layout::handleArt, x, y), 0xFFFFFFu) << x << "," << y;
     }
 }
 
 TEST_F(ArtworkTest, TheMetersSplitBetweenTwoStepsAndTheLitOneIsBrighter) {
-    const std::vector<platform::NativeColor> lit = pixels(1008);
-    const std::vector<platform::NativeColor> dark = pixels(1009);
+    const std::vector<platform::NativeColor> lit = pixels(layout::meterOnArt);
+    const std::vector<platform::NativeColor> dark = pixels(layout::meterOffArt);
     for (int k = 1; k < 30; ++k) {
         const int split = static_cast<int>(k / 30.0 * 128);
         for (int x = 0; x < 13; ++x) {
@@ -200,7 +203,7 @@ TEST_F(ArtworkTest, TheMetersSplitBetweenTwoStepsAndTheLitOneIsBrighter) {
 }
 
 TEST_F(ArtworkTest, TheStepSwitchesPressOnlyTheHalfTheyShow) {
-    for (const int id : {1003, 1004}) {
+    for (const int id : {layout::densitySwitchArt, layout::frequencySwitchArt}) {
         int leftChanges[3] = {};
         int rightChanges[3] = {};
         for (int frame = 0; frame < 3; ++frame) {
@@ -219,7 +222,7 @@ TEST_F(ArtworkTest, TheStepSwitchesPressOnlyTheHalfTheyShow) {
 }
 
 TEST_F(ArtworkTest, ButtonsAndTheLampShowTwoDifferentStates) {
-    for (const int id : {1005, 1006, 1007}) {
+    for (const int id : {layout::kickArt, layout::soloArt, layout::clipLampArt}) {
         const int w = bitmaps.widthOf(id);
         const int half = bitmaps.heightOf(id) / 2;
         int differences = 0;
@@ -231,9 +234,9 @@ TEST_F(ArtworkTest, ButtonsAndTheLampShowTwoDifferentStates) {
 }
 
 TEST_F(ArtworkTest, TheAboutScreenLeavesADarkPlainPlaceForTheVersionLine) {
-    for (int y = versionLine.top; y < versionLine.bottom; ++y) {
-        for (int x = versionLine.left; x < versionLine.right; ++x) {
-            ASSERT_LT(brightness(pixel(1002, x, y)), 48) << x << "," << y;
+    for (int y = layout::versionLine.top; y < layout::versionLine.bottom; ++y) {
+        for (int x = layout::versionLine.left; x < layout::versionLine.right; ++x) {
+            ASSERT_LT(brightness(pixel(layout::aboutArt, x, y)), 48) << x << "," << y;
         }
     }
 }
@@ -242,10 +245,13 @@ TEST_F(ArtworkTest, RendersAContactSheetAndTheEditorForALook) {
     {
         OffscreenContext sheet(nullptr, 800, 740, Color{86, 88, 92, 0});
         caption(sheet, "1001 background", 10, 2);
-        bitmaps.get(1001)->draw(&sheet, {10, 18, 340, 278});
+        bitmaps.get(layout::backgroundArt)->draw(&sheet, {10, 18, 340, 278});
         caption(sheet, "1002 about", 360, 2);
-        bitmaps.get(1002)->draw(&sheet, {360, 18, 690, 278});
-        const int small[] = {1003, 1004, 1005, 1006, 1007, 1010, 1008, 1009};
+        bitmaps.get(layout::aboutArt)->draw(&sheet, {360, 18, 690, 278});
+        const int small[] = {layout::densitySwitchArt, layout::frequencySwitchArt,
+                             layout::kickArt,          layout::soloArt,
+                             layout::clipLampArt,      layout::handleArt,
+                             layout::meterOnArt,       layout::meterOffArt};
         int x = 10;
         for (const int id : small) {
             char name[8];
@@ -258,22 +264,24 @@ TEST_F(ArtworkTest, RendersAContactSheetAndTheEditorForALook) {
                                                  outputPath("artwork_contact_sheet.png").c_str()));
     }
     {
-        OffscreenContext layout(nullptr, 330, 260, colorBlack);
-        bitmaps.get(1001)->draw(&layout, {0, 0, 330, 260});
-        layout.setFrameColor(colorMagenta);
+        OffscreenContext outlines(nullptr, 330, 260, colorBlack);
+        bitmaps.get(layout::backgroundArt)->draw(&outlines, {0, 0, 330, 260});
+        outlines.setFrameColor(colorMagenta);
         for (const Placed& control : pictureControls) {
             const Rect& r = control.rect;
-            layout.drawRect({r.left, r.top, r.right - 1, r.bottom - 1});
+            outlines.drawRect({r.left, r.top, r.right - 1, r.bottom - 1});
         }
-        for (const Placed& field : numberFields) layout.drawRect(field.rect);
-        layout.setFrameColor(colorCyan);
-        for (const Rect& r : faders) layout.drawRect({r.left, r.top, r.right - 1, r.bottom - 1});
-        layout.setFrameColor(colorYellow);
-        layout.drawRect({logo.left, logo.top, logo.right - 1, logo.bottom - 1});
+        for (const Placed& field : numberFields) outlines.drawRect(field.rect);
+        outlines.setFrameColor(colorCyan);
+        for (const Rect& r : layout::faders)
+            outlines.drawRect({r.left, r.top, r.right - 1, r.bottom - 1});
+        outlines.setFrameColor(colorYellow);
+        const Rect& logo = layout::aboutClickArea;
+        outlines.drawRect({logo.left, logo.top, logo.right - 1, logo.bottom - 1});
         OffscreenContext zoomed(nullptr, 660, 520, colorBlack);
         for (int y = 0; y < 260; ++y) {
             for (int x = 0; x < 330; ++x) {
-                const platform::NativeColor c = platform::pixelAt(layout.getSurface(), x, y);
+                const platform::NativeColor c = platform::pixelAt(outlines.getSurface(), x, y);
                 zoomed.setFillColor(Color{static_cast<std::uint8_t>(c & 0xFF),
                                           static_cast<std::uint8_t>(c >> 8 & 0xFF),
                                           static_cast<std::uint8_t>(c >> 16 & 0xFF), 0});
@@ -289,10 +297,10 @@ TEST_F(ArtworkTest, RendersAContactSheetAndTheEditorForALook) {
         EXPECT_TRUE(platform::headless::writePng(editor.getSurface(),
                                                  outputPath("artwork_editor.png").c_str()));
         OffscreenContext about(nullptr, 330, 260, colorBlack);
-        bitmaps.get(1002)->draw(&about, {0, 0, 330, 260});
+        bitmaps.get(layout::aboutArt)->draw(&about, {0, 0, 330, 260});
         about.setFont(fontNormal, 10, 0);
         about.setFontColor(colorWhite);
-        about.drawString("Version: 1.0.0", versionLine, false, 0);
+        about.drawString("Version: 1.0.0", layout::versionLine, false, 0);
         EXPECT_TRUE(platform::headless::writePng(about.getSurface(),
                                                  outputPath("artwork_about.png").c_str()));
     }

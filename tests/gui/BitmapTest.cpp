@@ -4,24 +4,15 @@
 #include "gui/BitmapSet.h"
 #include "gui/OffscreenContext.h"
 #include "tests/gui/Canvas.h"
+#include "tests/gui/TestPictures.h"
 
 namespace {
 
-constexpr int knownId = 2001;      // 4 x 2, see tests/gui/pictures/make_test_pictures.py
-constexpr int filmstripId = 2002;  // 50 x 48
+using test_pictures::filmstripId;
+using test_pictures::filmstripPixel;
+using test_pictures::knownId;
+using test_pictures::knownPixel;
 constexpr int missingId = 2999;
-
-Color knownPixel(int x, int y) {
-    static const Color rows[2][4] = {
-        {rgb(255, 255, 255), rgb(254, 255, 255), rgb(255, 254, 255), rgb(255, 255, 254)},
-        {rgb(0, 0, 0), rgb(127, 127, 127), rgb(255, 0, 0), rgb(1, 2, 3)}};
-    return rows[y][x];
-}
-
-Color filmstripPixel(int x, int y) {
-    if ((x + 2 * y) % 7 == 0) return colorWhite;
-    return rgb(x * 5, y * 5, 90);
-}
 
 // Holds one reference and gives it back at the end of the test.
 struct BitmapRef {

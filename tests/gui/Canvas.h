@@ -72,6 +72,16 @@ public:
         return "";
     }
 
+    // How many pixels differ from what expected says, saving nothing: for pictures that must
+    // differ, and for changes that must be large enough.
+    int differenceCount(const std::function<Color(int, int)>& expected) const {
+        int count = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) count += !pixel(x, y).sameRgb(expected(x, y));
+        }
+        return count;
+    }
+
     // Whether any pixel inside the area differs from the paper.
     bool anyInk(int left, int top, int right, int bottom) const {
         for (int y = top; y < bottom; ++y) {

@@ -5,17 +5,28 @@
 #include "gui/Frame.h"
 #include "platform/Window.h"
 #include "platform/headless/HeadlessScript.h"
+#include "tests/support/HostWindowTest.h"
 
 namespace {
 
 using probes::ProbeControl;
 
-class ControlTest : public ::testing::Test {
+class ControlTest : public HostWindowTest {
 protected:
-    void SetUp() override { probes::log().clear(); }
+    void SetUp() override {
+        HostWindowTest::SetUp();
+        probes::log().clear();
+    }
     void TearDown() override {
-        if (control) control->release();
+        if (control && !frame) control->release();
+        HostWindowTest::TearDown();
         EXPECT_EQ(probes::liveViews(), 0);
+    }
+
+    // Hands the control to a small frame, which releases it.
+    void openFrameWithControl() {
+        openFrame(nullptr, {0, 0, 50, 50});
+        frame->addView(control);
     }
 
     ProbeControl* control = new ProbeControl({0, 0, 20, 100}, nullptr, 7);
@@ -84,38 +95,28 @@ TEST_F(ControlTest, ABackgroundGivenAtConstructionIsHeldAndReplacedOnce) {
 
 TEST_F(ControlTest, PumpIdleWithoutAFrameOrWithoutAnEditorDoesNothing) {
     control->pumpIdle();
-    platform::Window* host = platform::createTopLevelWindow("host", 0, 0, 100, 100);
-    Frame* frame = new Frame({0, 0, 50, 50}, host, nullptr);
-    frame->addView(control);
+    openFrameWithControl();
+    platform::invalidateWindow(window);
     const int paints = platform::headless::pendingPaintCount();
     const std::uint32_t before = platform::tickCount();
     control->pumpIdle();
     EXPECT_EQ(platform::headless::pendingPaintCount(), paints);
     EXPECT_EQ(platform::tickCount(), before);
-    control = nullptr;
-    frame->release();
-    platform::destroyWindow(host);
 }
 
 TEST_F(ControlTest, AValueSetBetweenPaintsIsDrawnByTheNextIdleAndOnlyOnce) {
-    platform::Window* host = platform::createTopLevelWindow("host", 0, 0, 100, 100);
-    Frame* frame = new Frame({0, 0, 50, 50}, host, nullptr);
-    frame->addView(control);
-    platform::dispatchPendingMessages();
+    openFrameWithControl();
     frame->idle();
     frame->idle();
     probes::log().clear();
     control->setValue(0.4f);
-    platform::invalidateWindow(frame->getNativeWindow());
+    platform::invalidateWindow(window);
     platform::dispatchPendingMessages();
     EXPECT_TRUE(control->isDirty());
     frame->idle();
     frame->idle();
     EXPECT_EQ(probes::log(), (std::vector<std::string>{"control.draw", "control.draw"}));
     EXPECT_FALSE(control->isDirty());
-    control = nullptr;
-    frame->release();
-    platform::destroyWindow(host);
 }
 
 }  // namespace

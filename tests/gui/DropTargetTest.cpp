@@ -8,29 +8,27 @@
 #include "gui/Frame.h"
 #include "platform/Window.h"
 #include "platform/headless/HeadlessScript.h"
+#include "tests/support/HostWindowTest.h"
 
 namespace {
 
 namespace headless = platform::headless;
 using Names = std::vector<std::string>;
 
-class DropTargetTest : public ::testing::Test {
+class DropTargetTest : public HostWindowTest {
 protected:
     void SetUp() override {
-        headless::resetInput();
-        host = platform::createTopLevelWindow("host", 100, 50, 400, 300);
-        frame = new Frame({0, 0, 330, 260}, host, nullptr);
-        window = frame->getNativeWindow();
+        HostWindowTest::SetUp();
+        openFrame();
         view = new probes::ProbeView("target", {0, 0, 100, 100});
         view->acceptsDrops = true;
         frame->addView(view);
-        headless::setMousePosition(100 + 50, 50 + 50);
+        headless::setMousePosition(hostLeft + 50, hostTop + 50);
         resolutionsBefore = headless::shortcutResolutionCount();
     }
 
     void TearDown() override {
-        if (frame) frame->release();
-        platform::destroyWindow(host);
+        HostWindowTest::TearDown();
         EXPECT_EQ(headless::liveDragMediumCount(), 0);
         EXPECT_EQ(probes::liveViews(), 0);
     }
@@ -42,17 +40,13 @@ protected:
         return contents;
     }
 
-    platform::Window* host = nullptr;
-    Frame* frame = nullptr;
-    platform::Window* window = nullptr;
     probes::ProbeView* view = nullptr;
     int resolutionsBefore = 0;
 };
 
 TEST_F(DropTargetTest, TheFramesWindowTakesDropsUntilTheFrameGoes) {
     EXPECT_TRUE(headless::hasDropTarget(window));
-    frame->release();
-    frame = nullptr;
+    closeFrame();
     EXPECT_FALSE(headless::hasDropTarget(window));
 }
 
@@ -101,16 +95,16 @@ TEST_F(DropTargetTest, TextIsPreferredAndComesWithTheSizeOfItsBlock) {
 
 TEST_F(DropTargetTest, ADropThatNoViewTakesIsStillCleanedUp) {
     view->acceptsDrops = false;
-    headless::setMousePosition(100 + 300, 50 + 200);
+    headless::setMousePosition(hostLeft + 300, hostTop + 200);
     headless::dropOnto(window, files({"C:\\a.wav", "C:\\b.lnk"}), 0);
     EXPECT_EQ(view->droppedCount, -1);
 }
 
 TEST_F(DropTargetTest, TheDropGoesWhereTheMouseIsNow) {
-    headless::setMousePosition(100 + 200, 50 + 200);
+    headless::setMousePosition(hostLeft + 200, hostTop + 200);
     headless::dropOnto(window, files({"C:\\a.wav"}), 0);
     EXPECT_EQ(view->droppedCount, -1);
-    headless::setMousePosition(100 + 100, 50 + 100);
+    headless::setMousePosition(hostLeft + 100, hostTop + 100);
     headless::dropOnto(window, files({"C:\\a.wav"}), 0);
     EXPECT_EQ(view->droppedCount, 1);
 }

@@ -7,6 +7,7 @@
 #include "gui/Frame.h"
 #include "platform/Window.h"
 #include "platform/headless/HeadlessScript.h"
+#include "tests/support/HostWindowTest.h"
 
 namespace {
 
@@ -16,24 +17,16 @@ using Log = std::vector<std::string>;
 
 namespace headless = platform::headless;
 
-class FrameTest : public ::testing::Test {
+class FrameTest : public HostWindowTest {
 protected:
     void SetUp() override {
-        log().clear();
-        headless::resetInput();
-        headless::setTime(1000000);
-        host = platform::createTopLevelWindow("host", 100, 50, 400, 300);
-        frame = new Frame({0, 0, 330, 260}, host, nullptr);
-        window = frame->getNativeWindow();
-        ASSERT_NE(window, nullptr);
-        platform::dispatchPendingMessages();
+        HostWindowTest::SetUp();
+        openFrame();
         log().clear();
     }
 
     void TearDown() override {
-        if (frame) frame->release();
-        platform::destroyWindow(host);
-        headless::resetInput();
+        HostWindowTest::TearDown();
         EXPECT_EQ(probes::liveViews(), 0);
     }
 
@@ -43,15 +36,6 @@ protected:
         log().clear();
         return view;
     }
-
-    void click(int x, int y) {
-        headless::pressMouse(window, x, y);
-        headless::setKeyDown(platform::Key::leftButton, false);
-    }
-
-    platform::Window* host = nullptr;
-    Frame* frame = nullptr;
-    platform::Window* window = nullptr;
 };
 
 TEST_F(FrameTest, TheNativeWindowIsAChildOfTheHostsWindowTitledWindowAndSizedLikeTheFrame) {
@@ -239,8 +223,7 @@ TEST_F(FrameTest, ClosingTheFrameReleasesItsChildrenButNotTheReferencesOthersHol
     add("a", {0, 0, 10, 10});
     ProbeView* kept = add("kept", {0, 0, 10, 10});
     kept->retain();
-    frame->release();
-    frame = nullptr;
+    closeFrame();
     EXPECT_EQ(probes::liveViews(), 1);
     EXPECT_EQ(kept->referenceCount(), 1);
     kept->release();
@@ -255,8 +238,7 @@ TEST_F(FrameTest, TheBackgroundIsHeldOnceAndReleasedOnceWithTheFrame) {
     frame->setBackground(second);
     EXPECT_EQ(first->referenceCount(), 1);
     EXPECT_EQ(second->referenceCount(), 2);
-    frame->release();
-    frame = nullptr;
+    closeFrame();
     EXPECT_EQ(second->referenceCount(), 1);
     first->release();
     second->release();
@@ -267,8 +249,7 @@ TEST_F(FrameTest, TheWindowClassLivesFromTheFirstFrameToTheLast) {
     EXPECT_EQ(name.rfind("Plugin", 0), 0u);
     EXPECT_GE(name.size(), 14u);
     Frame* second = new Frame({0, 0, 50, 50}, host, nullptr);
-    frame->release();
-    frame = nullptr;
+    closeFrame();
     EXPECT_FALSE(platform::registerWindowClass(name.c_str()));
     second->release();
     ASSERT_TRUE(platform::registerWindowClass(name.c_str()));
@@ -300,8 +281,7 @@ TEST_F(FrameTest, AHostThatDestroysItsWindowFirstLeavesAClosedFrameThatIsSafeToR
     frame->idle();
     frame->drawView(nullptr);
     EXPECT_EQ(log(), Log{});
-    frame->release();
-    frame = nullptr;
+    closeFrame();
     const std::string name = Frame::windowClassName();
     ASSERT_TRUE(platform::registerWindowClass(name.c_str()));
     platform::unregisterWindowClass(name.c_str());

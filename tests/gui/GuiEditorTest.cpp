@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <vector>
 
 #include "ViewProbes.h"
@@ -10,35 +9,18 @@
 #include "platform/Window.h"
 #include "platform/headless/HeadlessScript.h"
 #include "shell/EffectBaseEx.h"
+#include "tests/support/HostWindowTest.h"
+#include "tests/support/RecordingHost.h"
 
 namespace {
 
 namespace headless = platform::headless;
-
-struct Request {
-    std::int32_t opcode;
-    std::int32_t index;
-};
-
-std::vector<Request> requests;
-std::function<void(std::int32_t)> duringRequest;
-
-PlxIntPtr recordingHost(EffectRecord*, std::int32_t opcode, std::int32_t index, PlxIntPtr, void*,
-                        float) {
-    requests.push_back({opcode, index});
-    if (duringRequest) duringRequest(opcode);
-    return 1;
-}
-
-std::vector<std::int32_t> opcodes() {
-    std::vector<std::int32_t> result;
-    for (const Request& r : requests) result.push_back(r.opcode);
-    return result;
-}
+using recording_host::opcodes;
+using recording_host::requests;
 
 class TestEffect : public EffectBaseEx {
 public:
-    TestEffect() : EffectBaseEx(recordingHost, 1, 1) {}
+    TestEffect() : EffectBaseEx(recording_host::callback, 1, 1) {}
     void process(float**, float**, std::int32_t) override {}
 };
 
@@ -77,36 +59,27 @@ public:
     std::vector<float> values;
 };
 
-class GuiEditorTest : public ::testing::Test {
+class GuiEditorTest : public HostWindowTest {
 protected:
     void SetUp() override {
-        requests.clear();
-        duringRequest = nullptr;
+        HostWindowTest::SetUp();
+        recording_host::reset(1);
         probes::log().clear();
-        headless::resetInput();
-        headless::setTime(start);
-        host = platform::createTopLevelWindow("host", 100, 50, 400, 300);
         editor = new TestEditor(&effect, &parameters);
     }
 
     void TearDown() override {
-        duringRequest = nullptr;
+        recording_host::reset();
         editor->close();
-        platform::destroyWindow(host);
-        headless::resetInput();
+        HostWindowTest::TearDown();
         EXPECT_EQ(probes::liveViews(), 0);
     }
 
     // Opens the editor and lets its first paint happen, so idle redraws from then on.
-    void openAndPaint() {
-        editor->open(host);
-        platform::dispatchPendingMessages();
-    }
+    void openAndPaint() { openEditor(editor); }
 
-    const std::uint32_t start = 5000000;
     ParameterSet parameters{2};
     TestEffect effect;
-    platform::Window* host = nullptr;
     TestEditor* editor = nullptr;  // owned by the effect
 };
 
@@ -196,8 +169,8 @@ TEST_F(GuiEditorTest, TheEditorsIdleCalledFromInsideTheHostsIdleDoesNothing) {
     openAndPaint();
     editor->idle();
     const int updates = editor->updates;
-    duringRequest = [this](std::int32_t opcode) {
-        if (opcode != 3) return;
+    recording_host::duringRequest = [this](const recording_host::Request& r) {
+        if (r.opcode != 3) return;
         editor->requestUpdate();
         editor->idle();
     };
@@ -244,7 +217,8 @@ TEST_F(GuiEditorTest, CloseDestroysTheFrameItsWindowAndItsViews) {
 
 TEST_F(GuiEditorTest, ADragIsBracketedByTheHostsEditRequestsWithTheControlsTag) {
     openAndPaint();
-    headless::schedule(start + 200, [] { headless::setMousePosition(100 + 20, 50 + 60); });
+    headless::schedule(start + 200,
+                       [] { headless::setMousePosition(hostLeft + 20, hostTop + 60); });
     headless::schedule(start + 300, [] { headless::setKeyDown(platform::Key::leftButton, false); });
     headless::pressMouse(editor->getFrame()->getNativeWindow(), 20, 30);
     ASSERT_FALSE(requests.empty());

@@ -199,6 +199,14 @@ TEST_F(BrillianteerCliTest, TheEditorCommandRefusesBadActionsWithoutLeavingAPict
     EXPECT_NE(result.err.find("expected X,Y"), std::string::npos) << result.err;
     result = run({"editor", plugin, picture, "--meters", "3,0"});
     EXPECT_EQ(result.exitCode, 2);
+    // A window takes a person's hands, not a script; without a window a picture must be named.
+    result = run({"editor", plugin, picture, "--window", "--drag", "1,1:2,2"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_NE(result.err.find("with --window the mouse and keys are yours"), std::string::npos)
+        << result.err;
+    result = run({"editor", plugin});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_NE(result.err.find("OUT is required"), std::string::npos) << result.err;
     EXPECT_FALSE(std::filesystem::exists(picture));
 }
 

@@ -46,7 +46,12 @@ protected:
     std::string path(const std::string& name) const { return directory + "/" + name; }
 
     Result run(std::vector<std::string> arguments) const {
-        arguments.insert(arguments.begin(), PLXHOST_PATH);
+        return runProgram(PLXHOST_PATH, std::move(arguments));
+    }
+
+    // Any program, found on PATH unless the name holds a slash.
+    Result runProgram(const std::string& program, std::vector<std::string> arguments) const {
+        arguments.insert(arguments.begin(), program);
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
@@ -60,7 +65,7 @@ protected:
                                          0644);
         Result result;
         pid_t child = 0;
-        if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        if (posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
             int status = 0;
             waitpid(child, &status, 0);
             result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "host/EditorDisplay.h"
@@ -37,6 +38,12 @@ public:
             samples.push_back({mx, my, platform::tickCount()});
         }
     }
+    bool windowWheel(platform::Window*, int x, int y, float distance) override {
+        wheelAt = {x, y, 0};
+        wheelDistance = distance;
+        shiftAtWheel = platform::isKeyDown(platform::Key::shift);
+        return true;
+    }
     void windowDestroyed(platform::Window*) override { ++destroyed; }
     platform::Brush* editFieldColors(platform::Window*, platform::Window*,
                                      platform::Surface*) override {
@@ -45,6 +52,9 @@ public:
 
     Sample downAt{-1, -1, 0};
     bool shiftAtPress = false;
+    Sample wheelAt{-1, -1, 0};
+    float wheelDistance = 0.0f;
+    bool shiftAtWheel = false;
     std::vector<Sample> samples;
     int destroyed = 0;
 };
@@ -116,6 +126,129 @@ TEST_F(EditorDisplayTest, FreeingTheDisplayDestroysTheWindowsOpenedInIt) {
     EditorDisplay again(50, 50);
     ASSERT_NE(openIn(again), nullptr) << "a new display attaches afresh";
     EXPECT_TRUE(again.isAttached());
+}
+
+TEST_F(EditorDisplayTest, SeveralDisplaysAttachAtOnceEachWithItsOwnWindowsClockAndMouse) {
+    EditorDisplay first(200, 120);
+    TrackingWindow secondListener;
+    ASSERT_NE(openIn(first), nullptr);
+    {
+        EditorDisplay second(200, 120);
+        second.advanceTime(5000);
+        ASSERT_NE(
+            platform::createChildWindow(static_cast<platform::Window*>(second.parentWindow()),
+                                        "DisplayTest", "Window", 0, 0, 50, 50, &secondListener),
+            nullptr);
+        EXPECT_TRUE(first.isAttached()) << "the second display leaves the first attached";
+        first.click(30, 45);
+        EXPECT_EQ(listener.downAt.x, 10);
+        EXPECT_EQ(listener.downAt.time, first.now() - 1) << "the first display's clock";
+        second.click(5, 6);
+        EXPECT_EQ(secondListener.downAt.x, 5);
+        EXPECT_EQ(secondListener.downAt.time, second.now() - 1);
+        ASSERT_TRUE(second.compose());
+        EXPECT_EQ(second.pixel(0, 0), platform::makeNativeColor(200, 10, 20));
+        EXPECT_EQ(second.pixel(20, 30), platform::headless::buttonFaceColor)
+            << "only its own windows are composed into it";
+    }
+    EXPECT_EQ(secondListener.destroyed, 1);
+    EXPECT_EQ(listener.destroyed, 0);
+    ASSERT_TRUE(first.compose());
+    EXPECT_EQ(first.pixel(20, 30), platform::makeNativeColor(200, 10, 20));
+    first.click(30, 45);
+    EXPECT_EQ(listener.downAt.time, first.now() - 1);
+}
+
+TEST_F(EditorDisplayTest, TheWheelReachesTheWindowUnderTheMouseWithItsDistanceAndModifiers) {
+    EditorDisplay display(200, 120);
+    ASSERT_NE(openIn(display), nullptr);
+    EXPECT_TRUE(display.wheel(30, 45, -2.0f, BRL_DISPLAY_SHIFT));
+    EXPECT_EQ(listener.wheelAt.x, 10);
+    EXPECT_EQ(listener.wheelAt.y, 15);
+    EXPECT_EQ(listener.wheelDistance, -2.0f);
+    EXPECT_TRUE(listener.shiftAtWheel);
+    EXPECT_FALSE(platform::isKeyDown(platform::Key::shift)) << "the modifiers last the one turn";
+    EXPECT_FALSE(display.wheel(5, 5, 1.0f)) << "nothing of the plug-in's is there";
+}
+
+class FieldListener : public platform::EditFieldListener {
+public:
+    // Destroying a field that still has the focus tells of its end once more.
+    void editFieldFinished(platform::Window* field) override {
+        if (!finishedWith.empty()) return;
+        char text[64] = {};
+        platform::windowText(field, text, sizeof text);
+        finishedWith.push_back(text);
+    }
+    std::vector<std::string> finishedWith;
+};
+
+// Keys typed one by one into a field that opens holding "1.50" with all of it selected.
+TEST_F(EditorDisplayTest, KeysTypedOneByOneEditTheFocusedFieldAsAPersonTypes) {
+    constexpr std::uint32_t text = BRL_DISPLAY_KEY_TEXT;
+    constexpr std::uint32_t back = BRL_DISPLAY_KEY_BACKSPACE;
+    constexpr std::uint32_t enter = BRL_DISPLAY_KEY_ENTER;
+    constexpr std::uint32_t escape = BRL_DISPLAY_KEY_ESCAPE;
+    struct Key {
+        std::uint32_t key;
+        const char* characters;
+    };
+    const struct {
+        std::vector<Key> keys;
+        std::string shown;     // the field's text before the last key
+        std::string finished;  // the text the listener read; empty when still open
+    } cases[] = {
+        {{{text, "-"}, {text, "3"}, {text, ","}, {text, "5"}, {enter, nullptr}}, "-3,5", "-3,5"},
+        {{{text, "12"}, {back, nullptr}, {text, "7"}}, "1", ""},
+        {{{back, nullptr}, {text, "4"}}, "", ""},
+        {{{text, "9"}, {escape, nullptr}}, "9", "1.50"},
+        {{{text, "\xC3\xA9"}, {back, nullptr}, {enter, nullptr}}, "", ""},
+    };
+    for (const auto& c : cases) {
+        EditorDisplay display(200, 120);
+        platform::Window* window = openIn(display);
+        ASSERT_NE(window, nullptr);
+        FieldListener fieldListener;
+        platform::Window* field = platform::createEditField(
+            window, {0, 0, 40, 12}, "1.50", platform::TextAlign::left, nullptr, &fieldListener);
+        ASSERT_NE(field, nullptr);
+        for (std::size_t i = 0; i + 1 < c.keys.size(); ++i)
+            EXPECT_TRUE(display.key(c.keys[i].key, c.keys[i].characters));
+        char shown[64] = {};
+        platform::windowText(field, shown, sizeof shown);
+        EXPECT_EQ(shown, c.shown) << c.shown;
+        EXPECT_TRUE(display.key(c.keys.back().key, c.keys.back().characters));
+        if (c.finished.empty() && c.keys.back().key != enter) {
+            EXPECT_TRUE(fieldListener.finishedWith.empty()) << c.shown;
+        } else {
+            ASSERT_EQ(fieldListener.finishedWith.size(), 1u) << c.shown;
+            EXPECT_EQ(fieldListener.finishedWith[0], c.finished) << c.shown;
+        }
+        platform::destroyWindow(field);
+        EXPECT_FALSE(display.key(text, "x")) << "no field has the focus now";
+    }
+}
+
+TEST_F(EditorDisplayTest, AVersionOneHostStillClicksAndTypesButSendsNoWheelOrKeys) {
+    EditorDisplay display(200, 120);
+    auto* raw = static_cast<BrlDisplay*>(display.parentWindow());
+    raw->version = 1;
+    platform::Window* window = openIn(display);
+    ASSERT_NE(window, nullptr);
+    display.click(30, 45);
+    EXPECT_EQ(listener.downAt.x, 10);
+    EXPECT_FALSE(display.wheel(30, 45, 1.0f));
+    FieldListener fieldListener;
+    platform::Window* field = platform::createEditField(
+        window, {0, 0, 40, 12}, "0", platform::TextAlign::left, nullptr, &fieldListener);
+    ASSERT_NE(field, nullptr);
+    EXPECT_FALSE(display.key(BRL_DISPLAY_KEY_TEXT, "5"));
+    display.type("7");
+    display.enter();
+    ASSERT_EQ(fieldListener.finishedWith.size(), 1u);
+    EXPECT_EQ(fieldListener.finishedWith[0], "7");
+    platform::destroyWindow(field);
+    raw->version = BRL_DISPLAY_VERSION;
 }
 
 TEST_F(EditorDisplayTest, AStructureOfAnotherVersionIsNotTakenForADisplay) {

@@ -9,11 +9,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "host/cli/BankLayout.h"
 #include "host/cli/CommandError.h"
-#include "host/cli/JsonWriter.h"
-#include "host/cli/OutputFile.h"
-#include "host/cli/PluginSession.h"
+#include "host/cli/io/JsonWriter.h"
+#include "host/cli/io/OutputFile.h"
+#include "host/cli/session/BankLayout.h"
+#include "host/cli/session/PluginSession.h"
 
 namespace {
 

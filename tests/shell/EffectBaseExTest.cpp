@@ -9,28 +9,13 @@
 #include "shell/EditorBase.h"
 #include "shell/EffectBaseEx.h"
 #include "shell/Opcodes.h"
+#include "tests/support/RecordingHost.h"
 
 namespace {
 
-struct SentRequest {
-    EffectRecord* effect;
-    std::int32_t opcode;
-    std::int32_t index;
-    PlxIntPtr value;
-    void* ptr;
-    float opt;
-};
+using recording_host::Request;
 
-std::vector<SentRequest> sent;
-PlxIntPtr hostAnswer = 0;
-std::function<void(EffectRecord*, std::int32_t)> duringRequest;
-
-PlxIntPtr recordingHost(EffectRecord* effect, std::int32_t opcode, std::int32_t index,
-                        PlxIntPtr value, void* ptr, float opt) {
-    sent.push_back({effect, opcode, index, value, ptr, opt});
-    if (duringRequest) duringRequest(effect, opcode);
-    return hostAnswer;
-}
+std::vector<Request>& sent = recording_host::requests;
 
 // Answers `answer` from the operations whose result the dispatcher reduces.
 class ExtendedEffect : public EffectBaseEx {
@@ -87,12 +72,8 @@ public:
 
 class EffectBaseExTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        sent.clear();
-        hostAnswer = 0;
-        duringRequest = nullptr;
-    }
-    void TearDown() override { duringRequest = nullptr; }
+    void SetUp() override { recording_host::reset(); }
+    void TearDown() override { recording_host::reset(); }
 
     PlxIntPtr dispatch(EffectBase& target, std::int32_t opcode, std::int32_t index = 0,
                        PlxIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f) {
@@ -100,7 +81,7 @@ protected:
         return r->dispatchFn(r, opcode, index, value, ptr, opt);
     }
 
-    ExtendedEffect effect{recordingHost};
+    ExtendedEffect effect{recording_host::callback};
 };
 
 TEST_F(EffectBaseExTest, ExtendedOpcodesAnswerTheirDefaults) {
@@ -128,7 +109,7 @@ TEST_F(EffectBaseExTest, OpcodesOutsideTheExtendedRangeReachTheBaseDispatcher) {
 }
 
 TEST_F(EffectBaseExTest, ResultsAreReducedToBoolByteOrInvertedAsTheOpcodeDefines) {
-    AnsweringEffect answering(recordingHost);
+    AnsweringEffect answering(recording_host::callback);
     answering.answer = 0x1234;
     EXPECT_EQ(dispatch(answering, opExtension25), 0x1234);
     EXPECT_EQ(dispatch(answering, opExtension26), 1);
@@ -200,7 +181,7 @@ TEST_F(EffectBaseExTest, FlagSettersTouchOnlyTheirOwnBitAndBit100SetsTheCategory
 struct WrapperCase {
     const char* name;
     std::function<PlxIntPtr(EffectBaseEx&)> call;
-    SentRequest expected;
+    Request expected;
     PlxIntPtr answerTo5;
 };
 
@@ -256,12 +237,12 @@ std::vector<WrapperCase> wrapperCases() {
 // clang-format on
 
 TEST_F(EffectBaseExTest, EveryWrapperSendsItsRequestFromThisRecordAndReadsTheAnswer) {
-    hostAnswer = 5;
+    recording_host::answer = 5;
     for (const WrapperCase& c : wrapperCases()) {
         sent.clear();
         EXPECT_EQ(c.call(effect), c.answerTo5) << c.name;
         ASSERT_EQ(sent.size(), 1u) << c.name;
-        const SentRequest& r = sent[0];
+        const Request& r = sent[0];
         EXPECT_EQ(r.effect, effect.getRecord()) << c.name;
         EXPECT_EQ(r.opcode, c.expected.opcode) << c.name;
         EXPECT_EQ(r.index, c.expected.index) << c.name;
@@ -288,26 +269,28 @@ TEST_F(EffectBaseExTest, WithoutACallbackWrappersSendNothingAndAnswerTheirDefaul
 }
 
 TEST_F(EffectBaseExTest, BoolAnswersCountAnyNonZeroAsTrue) {
-    hostAnswer = -3;
+    recording_host::answer = -3;
     EXPECT_TRUE(effect.hostRequest13());
     EXPECT_TRUE(effect.beginEdit(1));
-    hostAnswer = 0;
+    recording_host::answer = 0;
     EXPECT_FALSE(effect.hostRequest13());
     EXPECT_FALSE(effect.endEdit(1));
 }
 
 TEST_F(EffectBaseExTest, HostRequest45WithoutAPointerSendsNothing) {
-    hostAnswer = 1;
+    recording_host::answer = 1;
     EXPECT_FALSE(effect.hostRequest45(nullptr));
     EXPECT_TRUE(sent.empty());
 }
 
 TEST_F(EffectBaseExTest, RefreshAnswersTheMemberAsTheHostLeftItAfterTheRequest) {
-    hostAnswer = 12345;
-    duringRequest = [](EffectRecord* r, std::int32_t opcode) {
-        if (opcode == hostRequestSampleRate)
+    recording_host::answer = 12345;
+    recording_host::duringRequest = [](const Request& request) {
+        EffectRecord* r = request.effect;
+        if (request.opcode == hostRequestSampleRate)
             r->dispatchFn(r, opSetSampleRate, 0, 0, nullptr, 96000.0f);
-        if (opcode == hostRequestBlockSize) r->dispatchFn(r, opSetBlockSize, 0, 64, nullptr, 0.0f);
+        if (request.opcode == hostRequestBlockSize)
+            r->dispatchFn(r, opSetBlockSize, 0, 64, nullptr, 0.0f);
     };
     EXPECT_EQ(effect.refreshSampleRate(), 96000.0f);
     EXPECT_EQ(effect.refreshBlockSize(), 64);

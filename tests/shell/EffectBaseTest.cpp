@@ -7,23 +7,11 @@
 #include "shell/EditorBase.h"
 #include "shell/EffectBase.h"
 #include "shell/Opcodes.h"
+#include "tests/support/RecordingHost.h"
 
 namespace {
 
-struct Request {
-    std::int32_t opcode;
-    std::int32_t index;
-    PlxIntPtr value;
-    float opt;
-};
-std::vector<Request> requests;
-PlxIntPtr nextAnswer = 0;
-
-PlxIntPtr recordingHost(EffectRecord*, std::int32_t opcode, std::int32_t index, PlxIntPtr value,
-                        void*, float opt) {
-    requests.push_back({opcode, index, value, opt});
-    return nextAnswer;
-}
+using recording_host::requests;
 
 class TestEffect : public EffectBase {
 public:
@@ -57,11 +45,8 @@ public:
 
 class EffectBaseTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        requests.clear();
-        nextAnswer = 0;
-    }
-    TestEffect effect{recordingHost};
+    void SetUp() override { recording_host::reset(); }
+    TestEffect effect{recording_host::callback};
     EffectRecord* record() { return effect.getRecord(); }
     PlxIntPtr dispatch(std::int32_t opcode, std::int32_t index = 0, PlxIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f) {
@@ -146,7 +131,7 @@ TEST_F(EffectBaseTest, AnAttachedEditorIsAnnouncedAnsweredAndDestroyedWithTheEff
     };
     destroyed = 0;
     {
-        TestEffect owner(recordingHost);
+        TestEffect owner(recording_host::callback);
         new CountingEditor(&owner);
         EXPECT_EQ(owner.getRecord()->flags & kFlagHasEditor, kFlagHasEditor);
         EffectRecord* r = owner.getRecord();
@@ -209,7 +194,7 @@ TEST_F(EffectBaseTest, FlagSettersTouchOnlyTheirOwnBit) {
 }
 
 TEST_F(EffectBaseTest, SetParameterAndNotifySetsFirstThenTellsTheHost) {
-    nextAnswer = 7;
+    recording_host::answer = 7;
     EXPECT_EQ(effect.setParameterAndNotify(4, 0.25f), 7);
     EXPECT_EQ(effect.lastSet.first, 4);
     ASSERT_EQ(requests.size(), 1u);
@@ -219,10 +204,10 @@ TEST_F(EffectBaseTest, SetParameterAndNotifySetsFirstThenTellsTheHost) {
 }
 
 TEST_F(EffectBaseTest, HostWrappersReadTheAnswersAsTheInterfaceDefines) {
-    nextAnswer = 0;
+    recording_host::answer = 0;
     EXPECT_EQ(effect.hostVersion(), 1);
     EXPECT_TRUE(effect.isInputConnected(0));
-    nextAnswer = 1;
+    recording_host::answer = 1;
     EXPECT_FALSE(effect.isInputConnected(0));
     EXPECT_FALSE(effect.isOutputConnected(1));
     ASSERT_GE(requests.size(), 3u);

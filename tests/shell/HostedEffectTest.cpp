@@ -72,7 +72,7 @@ public:
     ~BankEffect() override { delete parameters; }
     void rebuildEngine() override {
         ++rebuilds;
-        engineReady = true;
+        engineReady = engineBuilds;
     }
     void processBlock(float**, float** outputs, std::int32_t frames, bool accumulate) override {
         lastAccumulate = accumulate;
@@ -99,6 +99,7 @@ public:
     using HostedEffect::previousBlockSize;
     using HostedEffect::previousSampleRate;
     int rebuilds = 0;
+    bool engineBuilds = true;
     bool lastAccumulate = false;
 };
 
@@ -251,16 +252,20 @@ TEST_F(HostedEffectTest, AFreshBankHoldsTheDefaultsBigEndianUnderInitNames) {
     EXPECT_EQ(effect.chunk(true), slice(bank, 0, kProgramBytes));
 }
 
-TEST_F(HostedEffectTest, TheChunksAreTheBanksOwnBytesWithTheCurrentValuesStored) {
-    void* whole = nullptr;
-    void* preset = nullptr;
+TEST_F(HostedEffectTest, TheChunksAreCopiesWithTheCurrentValuesStoredThatOtherCallsLeaveAlone) {
     effect.send(opSetProgram, 0, 2);
     effect.setParameter(1, 0.25f);
+    const Bytes preset = effect.chunk(true);
+    void* whole = nullptr;
     EXPECT_EQ(effect.send(opGetStateData, 0, 0, &whole), kBankBytes);
-    EXPECT_EQ(effect.send(opGetStateData, 1, 0, &preset), kProgramBytes);
-    EXPECT_EQ(static_cast<unsigned char*>(preset),
-              static_cast<unsigned char*>(whole) + 2 * kProgramBytes);
-    EXPECT_EQ(slice(effect.chunk(true), 4, 4), bigEndian(0.25f));
+    const auto* handedOut = static_cast<unsigned char*>(whole);
+    const Bytes bank(handedOut, handedOut + kBankBytes);
+    EXPECT_EQ(slice(bank, 2 * kProgramBytes, kProgramBytes), preset);
+    EXPECT_EQ(slice(preset, 4, 4), bigEndian(0.25f));
+    effect.setParameter(1, 0.75f);
+    effect.send(opSetProgram, 0, 4);
+    effect.setProgramName(const_cast<char*>("Other"));
+    EXPECT_EQ(Bytes(handedOut, handedOut + kBankBytes), bank);
 }
 
 TEST_F(HostedEffectTest, ALoadedBankIsWhatTheNextProgramChangeSelects) {
@@ -354,11 +359,49 @@ TEST_F(HostedEffectTest, DamagedValuesAndUnterminatedNamesInAChunkAreReadSafely)
     std::memset(&program[48], 'A', 64);
     effect.setParameter(1, 0.25f);
     effect.setStateData(program.data(), kProgramBytes, true);
-    EXPECT_EQ(effect.value(1), 25.0f);
+    EXPECT_EQ(effect.value(1), 50.0f);
     char name[80];
     std::memset(name, 'x', sizeof(name));
     effect.getProgramName(name);
     EXPECT_EQ(std::string(name), std::string(63, 'A'));
+}
+
+// Gain travels normalised, Clip plain (0..1); the plug-in itself stores neither beyond its range.
+TEST_F(HostedEffectTest, ChunkValuesBeyondTheRangeLoadAsTheNearestEndAndNonFiniteOnesAsTheDefault) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float stored, gain, clip;
+    } cases[] = {{std::numeric_limits<float>::quiet_NaN(), 50.0f, 0.0f},
+                 {inf, 50.0f, 0.0f},
+                 {-inf, 50.0f, 0.0f},
+                 {1e30f, 100.0f, 1.0f},
+                 {1.5f, 100.0f, 1.0f},
+                 {-0.5f, 0.0f, 0.0f},
+                 {-1e-30f, 0.0f, 0.0f},
+                 {0.25f, 25.0f, 0.25f}};
+    for (const auto& c : cases) {
+        Bytes program = effect.chunk(true);
+        put(program, 4, bigEndian(c.stored));
+        put(program, 36, bigEndian(c.clip == 0.25f ? 0.25f : c.stored));
+        effect.setStateData(program.data(), kProgramBytes, true);
+        EXPECT_EQ(effect.value(1), c.gain) << c.stored;
+        EXPECT_EQ(effect.value(9), c.clip) << c.stored;
+    }
+}
+
+TEST_F(HostedEffectTest, HostValuesBeyondTheRangeAreTakenAsTheNearestEnd) {
+    const struct {
+        std::int32_t index;
+        float sent, plain;
+    } cases[] = {{1, 1e30f, 100.0f}, {1, -3.0f, 0.0f}, {7, 2.0f, 7000.0f}, {9, 5.0f, 1.0f}};
+    for (const auto& c : cases) {
+        effect.setParameter(c.index, c.sent);
+        EXPECT_EQ(effect.value(c.index), c.plain) << c.index << " " << c.sent;
+        effect.setParameter(c.index, 0.5f);
+        effect.setParameterAndNotify(c.index, c.sent);
+        EXPECT_EQ(effect.value(c.index), c.plain) << c.index << " " << c.sent;
+    }
+    EXPECT_LE(automations().back().opt, 1.0f);
 }
 
 TEST_F(HostedEffectTest, ProgramNamesAreCutTo63CharactersAndReadByNumber) {
@@ -492,6 +535,33 @@ TEST_F(HostedEffectTest, AudioCallsGrowTheBlockAndCopyAMonoEngineToBothOutputs) 
     EXPECT_EQ(effect.getBlockSize(), 8);
     EXPECT_EQ(effect.rebuilds, 2);
     EXPECT_EQ(right[7], 0.0f);
+}
+
+// Without an engine, once resumed, the input reaches the output as it is: replaced, or added.
+TEST_F(HostedEffectTest, WithoutAnEngineAResumedPluginPassesItsInputThrough) {
+    const struct {
+        std::int32_t inputs;
+        bool resumed, accumulate;
+        float left, right;
+    } cases[] = {{2, false, false, 9.0f, 9.0f}, {2, false, true, 9.0f, 9.0f},
+                 {2, true, false, 1.0f, 2.0f},  {2, true, true, 10.0f, 11.0f},
+                 {1, true, false, 1.0f, 1.0f},  {1, true, true, 10.0f, 10.0f}};
+    for (const auto& c : cases) {
+        BankEffect engineless;
+        engineless.engineBuilds = false;
+        if (c.resumed) engineless.send(opSetActive, 0, 1);
+        engineless.engineInputs = c.inputs;
+        float inLeft[4] = {1.0f, 1.0f, 1.0f, 1.0f}, inRight[4] = {2.0f, 2.0f, 2.0f, 2.0f};
+        std::vector<float> left(4, 9.0f), right(4, 9.0f);
+        float* inputs[2] = {inLeft, inRight};
+        float* outputs[2] = {left.data(), right.data()};
+        if (c.accumulate)
+            engineless.process(inputs, outputs, 4);
+        else
+            engineless.processOverwriting(inputs, outputs, 4);
+        EXPECT_EQ(left, std::vector<float>(4, c.left)) << c.inputs << c.resumed << c.accumulate;
+        EXPECT_EQ(right, std::vector<float>(4, c.right)) << c.inputs << c.resumed << c.accumulate;
+    }
 }
 
 }  // namespace

@@ -2,26 +2,19 @@
 
 #include <string>
 
+#include "editor/EditorLayout.h"
 #include "gui/controls/OnOffButton.h"
 #include "gui/controls/StepSwitch.h"
 #include "tests/gui/ArtworkPixels.h"
 #include "tests/gui/Canvas.h"
+#include "tests/gui/TestPictures.h"
 
 namespace {
 
-// The editor's artwork and places, and a test picture with key-white pixels scattered over it
-// (50 x 48, see tests/gui/pictures/make_test_pictures.py): the artwork has none.
-constexpr int frequencyArt = 1004;
-constexpr int densityArt = 1003;
-constexpr int kickArt = 1005;
-constexpr int soloArt = 1006;
-constexpr int lampArt = 1007;
-constexpr int filmstripArt = 2002;
-constexpr Rect frequencyPlace{108, 24, 158, 40};
-constexpr Rect densityPlace{166, 24, 216, 40};
-constexpr Rect soloPlace{21, 59, 55, 76};
-constexpr Rect kickPlace{64, 59, 98, 76};
-constexpr Rect lampPlace{235, 44, 248, 57};
+// The editor's artwork and places, and a test picture with key-white pixels scattered over it:
+// the artwork has none.
+using namespace editor_layout;
+constexpr int filmstripArt = test_pictures::filmstripId;
 
 class ButtonPictureTest : public ::testing::Test {
 protected:
@@ -66,7 +59,7 @@ TEST_F(ButtonPictureTest, OffShowsTheUpperHalfAndOnTheLowerHalfOfEachButtonsArt)
     const struct {
         int id;
         Rect place;
-    } buttons[] = {{soloArt, soloPlace}, {kickArt, kickPlace}, {lampArt, lampPlace}};
+    } buttons[] = {{soloArt, soloButton}, {kickArt, kickButton}, {clipLampArt, clipLamp}};
     for (const auto& b : buttons) {
         const ArtworkPixels art(b.id);
         const int half = art.get()->getHeight() / 2;
@@ -79,10 +72,10 @@ TEST_F(ButtonPictureTest, OffShowsTheUpperHalfAndOnTheLowerHalfOfEachButtonsArt)
 
 TEST_F(ButtonPictureTest, EveryValueButZeroShowsTheOnHalf) {
     const ArtworkPixels art(soloArt);
-    EXPECT_EQ(button(art, soloPlace, 0.5f, 1), "");
-    EXPECT_EQ(button(art, soloPlace, -1.0f, 1), "");
-    EXPECT_EQ(button(art, soloPlace, 1e-30f, 1), "");
-    EXPECT_EQ(button(art, soloPlace, -0.0f, 0), "");
+    EXPECT_EQ(button(art, soloButton, 0.5f, 1), "");
+    EXPECT_EQ(button(art, soloButton, -1.0f, 1), "");
+    EXPECT_EQ(button(art, soloButton, 1e-30f, 1), "");
+    EXPECT_EQ(button(art, soloButton, -0.0f, 0), "");
 }
 
 TEST_F(ButtonPictureTest, ATransparentButtonLetsKeyWhiteShowThroughAndAPlainOneCopiesIt) {
@@ -97,7 +90,7 @@ TEST_F(ButtonPictureTest, ATransparentButtonLetsKeyWhiteShowThroughAndAPlainOneC
 TEST_F(ButtonPictureTest, AButtonWithoutBackgroundDrawsNothingAndIsCleanAfterwards) {
     Canvas canvas(250, 90);
     DrawContext context(nullptr, canvas.surface(), nullptr);
-    auto* control = new OnOffButton(soloPlace, nullptr, 14, nullptr);
+    auto* control = new OnOffButton(soloButton, nullptr, 14, nullptr);
     control->setValue(1.0f);
     control->draw(&context);
     EXPECT_FALSE(control->isDirty());
@@ -109,7 +102,7 @@ TEST_F(ButtonPictureTest, MinusZeroAndPlusShowTheFirstSecondAndThirdPictureOfEac
     const struct {
         int id;
         Rect place;
-    } switches[] = {{frequencyArt, frequencyPlace}, {densityArt, densityPlace}};
+    } switches[] = {{frequencySwitchArt, frequencySwitch}, {densitySwitchArt, densitySwitch}};
     for (const auto& s : switches) {
         const ArtworkPixels art(s.id);
         ASSERT_EQ(art.get()->getHeight(), 3 * s.place.height());
@@ -123,9 +116,9 @@ TEST_F(ButtonPictureTest, MinusZeroAndPlusShowTheFirstSecondAndThirdPictureOfEac
 }
 
 TEST_F(ButtonPictureTest, ASwitchValueBetweenTheStepsShowsTheMinusPicture) {
-    const ArtworkPixels art(frequencyArt);
+    const ArtworkPixels art(frequencySwitchArt);
     for (const float value : {0.5f, -0.5f, 2.0f, 0.999f}) {
-        EXPECT_EQ(stepSwitch(art, frequencyPlace, value, 0), "") << value;
+        EXPECT_EQ(stepSwitch(art, frequencySwitch, value, 0), "") << value;
     }
 }
 
@@ -140,7 +133,7 @@ TEST_F(ButtonPictureTest, TheSwitchsOffsetAndFrameHeightPlaceEveryPictureInsideI
 TEST_F(ButtonPictureTest, ATransparentSwitchLetsKeyWhiteShowThrough) {
     const ArtworkPixels art(filmstripArt);
     for (const int k : {0, 1, 2}) {
-        EXPECT_EQ(stepSwitch(art, frequencyPlace, static_cast<float>(k - 1), k, 16, {}, true), "")
+        EXPECT_EQ(stepSwitch(art, frequencySwitch, static_cast<float>(k - 1), k, 16, {}, true), "")
             << k;
     }
 }
@@ -148,7 +141,7 @@ TEST_F(ButtonPictureTest, ATransparentSwitchLetsKeyWhiteShowThrough) {
 TEST_F(ButtonPictureTest, ASwitchWithoutBackgroundDrawsNothingAndIsCleanAfterwards) {
     Canvas canvas(250, 90);
     DrawContext context(nullptr, canvas.surface(), nullptr);
-    auto* control = new StepSwitch(frequencyPlace, nullptr, 17, 16, nullptr, {}, 0);
+    auto* control = new StepSwitch(frequencySwitch, nullptr, 17, 16, nullptr, {}, 0);
     control->setValue(1.0f);
     control->draw(&context);
     EXPECT_FALSE(control->isDirty());

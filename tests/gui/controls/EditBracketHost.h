@@ -1,30 +1,30 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "shell/EffectBaseEx.h"
+#include "tests/support/RecordingHost.h"
 
 // An effect whose host writes the edit brackets it is sent ("begin 17", "end 17") into one log,
 // which the tests also write the controls' notifications into, so the order of both shows.
 namespace edit_brackets {
 
-inline std::vector<std::string>& events() {
-    static std::vector<std::string> log;
-    return log;
-}
+inline std::vector<std::string> events;
 
-inline PlxIntPtr recordingHost(EffectRecord*, std::int32_t opcode, std::int32_t index, PlxIntPtr,
-                               void*, float) {
-    if (opcode == 43) events().push_back("begin " + std::to_string(index));
-    if (opcode == 44) events().push_back("end " + std::to_string(index));
-    return 1;
+// Empties the log and has the recording host write the brackets into it.
+inline void reset() {
+    events.clear();
+    recording_host::reset(1);
+    recording_host::duringRequest = [](const recording_host::Request& r) {
+        if (r.opcode == 43) events.push_back("begin " + std::to_string(r.index));
+        if (r.opcode == 44) events.push_back("end " + std::to_string(r.index));
+    };
 }
 
 class TestEffect : public EffectBaseEx {
 public:
-    TestEffect() : EffectBaseEx(recordingHost, 1, 1) {}
+    TestEffect() : EffectBaseEx(recording_host::callback, 1, 1) {}
     void process(float**, float**, std::int32_t) override {}
 };
 

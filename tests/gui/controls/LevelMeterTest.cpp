@@ -7,6 +7,7 @@
 #include "gui/controls/LevelMeter.h"
 #include "tests/gui/ArtworkPixels.h"
 #include "tests/gui/Canvas.h"
+#include "tests/gui/TestPictures.h"
 
 namespace {
 
@@ -14,8 +15,7 @@ namespace {
 constexpr Rect meterRect{254, 71, 267, 199};
 constexpr int litId = 1008;
 constexpr int darkId = 1009;
-constexpr int filmstripId = 2002;  // 50 x 48 test picture with see-through white pixels
-constexpr int aboutId = 1002;      // 330 x 260
+constexpr int aboutId = 1002;  // 330 x 260
 
 class LevelMeterTest : public ::testing::Test {
 protected:
@@ -169,7 +169,7 @@ TEST_F(LevelMeterTest, TheFallOffHoldsAcrossDrawsThatNoUpdateFollows) {
 }
 
 TEST_F(LevelMeterTest, AHorizontalMeterGrowsFromTheLeftAndTakesTheDarkPartAtItsOwnColumns) {
-    ArtworkPixels on(filmstripId);
+    ArtworkPixels on(test_pictures::filmstripId);
     ArtworkPixels off(aboutId);
     const Rect area{20, 30, 70, 78};
     meter = new LevelMeter(area, on.get(), off.get(), 10, LevelMeter::styleHorizontal);
@@ -196,7 +196,7 @@ TEST_F(LevelMeterTest, AStyleIsHorizontalOnlyWhenItsLowestBitIsSet) {
 }
 
 TEST_F(LevelMeterTest, WithoutAnOffBitmapOnlyTheLitPartIsDrawnAndSeeThroughPixelsShowWhenAsked) {
-    ArtworkPixels on(filmstripId);
+    ArtworkPixels on(test_pictures::filmstripId);
     const Rect area{20, 30, 70, 78};
     meter = new LevelMeter(area, on.get(), nullptr, 10, LevelMeter::styleHorizontal);
     meter->setTransparent(true);

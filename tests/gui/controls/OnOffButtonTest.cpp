@@ -4,18 +4,20 @@
 #include <limits>
 #include <vector>
 
+#include "editor/EditorLayout.h"
 #include "gui/Frame.h"
 #include "gui/controls/OnOffButton.h"
 #include "platform/Window.h"
 #include "platform/headless/HeadlessScript.h"
 #include "tests/gui/ArtworkPixels.h"
+#include "tests/support/HostWindowTest.h"
 
 namespace {
 
 namespace headless = platform::headless;
 using platform::Key;
 
-constexpr Rect soloPlace{21, 59, 55, 76};
+constexpr Rect soloPlace = editor_layout::soloButton;
 
 // What the listener found at each notification: the value, whether the button was still
 // dirty, and which half of the art the window showed.
@@ -25,23 +27,19 @@ struct Heard {
     int half;
 };
 
-class OnOffButtonTest : public ::testing::Test, public ControlListener {
+class OnOffButtonTest : public HostWindowTest, public ControlListener {
 protected:
     void SetUp() override {
-        headless::resetInput();
-        host = platform::createTopLevelWindow("host", 100, 50, 400, 300);
-        frame = new Frame({0, 0, 330, 260}, host, nullptr);
-        window = frame->getNativeWindow();
-        ASSERT_NE(window, nullptr);
+        HostWindowTest::SetUp();
+        openFrame();
         button = new OnOffButton(soloPlace, this, 14, art.get());
         frame->addView(button);
+        platform::invalidateWindow(window);
         platform::dispatchPendingMessages();
     }
 
     void TearDown() override {
-        frame->release();
-        platform::destroyWindow(host);
-        headless::resetInput();
+        HostWindowTest::TearDown();
         EXPECT_EQ(art.get()->referenceCount(), 1) << "the button releases its bitmap once";
     }
 
@@ -61,14 +59,6 @@ protected:
         return half;
     }
 
-    // A press and release with button, the modifier keys given held down meanwhile.
-    void click(int x, int y, Key with = Key::leftButton, std::vector<Key> modifiers = {}) {
-        for (const Key key : modifiers) headless::setKeyDown(key, true);
-        headless::pressMouse(window, x, y, with);
-        headless::setKeyDown(with, false);
-        for (const Key key : modifiers) headless::setKeyDown(key, false);
-    }
-
     // The value a click leaves behind when it starts at value.
     float afterClickFrom(float value) {
         button->setValue(value);
@@ -77,9 +67,6 @@ protected:
     }
 
     ArtworkPixels art{1006};
-    platform::Window* host = nullptr;
-    Frame* frame = nullptr;
-    platform::Window* window = nullptr;
     OnOffButton* button = nullptr;
     std::vector<Heard> heard;
 };

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/EditorLayout.h"
 #include "gui/Frame.h"
 #include "gui/controls/AboutPopup.h"
 #include "gui/controls/LevelMeter.h"
@@ -10,15 +11,16 @@
 #include "platform/headless/HeadlessScript.h"
 #include "tests/gui/ArtworkPixels.h"
 #include "tests/gui/ViewProbes.h"
+#include "tests/support/HostWindowTest.h"
 
 namespace {
 
 namespace headless = platform::headless;
 
 constexpr Rect editorRect{0, 0, 330, 260};
-constexpr Rect logoRect{10, 10, 100, 40};
-constexpr Rect lineRect{56, 200, 140, 215};
-constexpr Rect meterRect{254, 71, 267, 199};
+constexpr Rect logoRect = editor_layout::aboutClickArea;
+constexpr Rect lineRect = editor_layout::versionLine;
+constexpr Rect meterRect = editor_layout::meters[0];
 constexpr Rect probeRect{150, 120, 170, 140};
 
 struct Notification {
@@ -38,15 +40,12 @@ public:
 
 // The editor's window as the plug-in builds it, cut down to what the about screen meets: the
 // background, the about screen first, then a meter and a control that logs its draws.
-class PopupGestureTest : public ::testing::Test {
+class PopupGestureTest : public HostWindowTest {
 protected:
     void SetUp() override {
         probes::log().clear();
-        headless::resetInput();
-        host = platform::createTopLevelWindow("host", 100, 50, 400, 300);
-        frame = new Frame(editorRect, host, nullptr);
-        window = frame->getNativeWindow();
-        ASSERT_NE(window, nullptr);
+        HostWindowTest::SetUp();
+        openFrame(nullptr, editorRect);
         frame->setBackground(background.get());
         popup = new AboutPopup(logoRect, &listener, 0, about.get(), editorRect, {0, 0});
         frame->addView(popup);
@@ -60,9 +59,7 @@ protected:
     }
 
     void TearDown() override {
-        frame->release();
-        platform::destroyWindow(host);
-        headless::resetInput();
+        HostWindowTest::TearDown();
         EXPECT_EQ(probes::liveViews(), 0);
         EXPECT_EQ(about.get()->referenceCount(), 1);
         EXPECT_EQ(lit.get()->referenceCount(), 1);
@@ -75,18 +72,6 @@ protected:
         platform::dispatchPendingMessages();
         frame->idle();
         probes::log().clear();
-    }
-
-    void click(int x, int y, platform::Key button = platform::Key::leftButton) {
-        headless::pressMouse(window, x, y, button);
-        headless::setKeyDown(button, false);
-    }
-
-    Color windowPixel(int x, int y) {
-        platform::Surface* surface = platform::acquireWindowSurface(window);
-        const Color c = pixelOf(surface, x, y);
-        platform::releaseWindowSurface(window, surface);
-        return c;
     }
 
     static Color pixelOf(platform::Surface* surface, int x, int y) {
@@ -130,9 +115,6 @@ protected:
     ArtworkPixels lit{1008};
     ArtworkPixels dark{1009};
     RecordingListener listener;
-    platform::Window* host = nullptr;
-    Frame* frame = nullptr;
-    platform::Window* window = nullptr;
     AboutPopup* popup = nullptr;
     LevelMeter* meter = nullptr;
     probes::ProbeControl* probe = nullptr;

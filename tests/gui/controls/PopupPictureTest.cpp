@@ -7,13 +7,13 @@
 #include "gui/controls/ImagePopup.h"
 #include "tests/gui/ArtworkPixels.h"
 #include "tests/gui/Canvas.h"
+#include "tests/gui/TestPictures.h"
 
 namespace {
 
 // The editor's about screen: picture 1002 over the whole editor, the logo as click area and
 // the version line in white, aligned left.
 constexpr int aboutId = 1002;
-constexpr int filmstripId = 2002;  // 50 x 48 test picture with see-through white pixels
 constexpr Rect editorRect{0, 0, 330, 260};
 constexpr Rect logoRect{10, 10, 100, 40};
 constexpr Rect lineRect{56, 200, 140, 215};
@@ -129,7 +129,7 @@ TEST_F(PopupPictureTest, WithoutALineTheOpenAboutScreenIsThePictureAlone) {
 }
 
 TEST_F(PopupPictureTest, AnImagePopupShowsItsPictureFromItsOffsetAndSeeThroughWhenAsked) {
-    ArtworkPixels filmstrip(filmstripId);
+    ArtworkPixels filmstrip(test_pictures::filmstripId);
     ImagePopup* image =
         new ImagePopup({0, 0, 4, 4}, nullptr, 0, filmstrip.get(), {5, 5, 25, 15}, {10, 20});
     image->setValue(1.0f);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/EditorLayout.h"
 #include "gui/HostedEditor.h"
 #include "gui/controls/StepSwitch.h"
 #include "params/ParameterSet.h"
@@ -11,6 +12,7 @@
 #include "shell/EffectBaseEx.h"
 #include "tests/gui/ArtworkPixels.h"
 #include "tests/gui/controls/EditBracketHost.h"
+#include "tests/support/HostWindowTest.h"
 
 namespace {
 
@@ -18,13 +20,13 @@ namespace headless = platform::headless;
 using platform::Key;
 using Events = std::vector<std::string>;
 
-constexpr Rect frequencyPlace{108, 24, 158, 40};
-constexpr Rect densityPlace{166, 24, 216, 40};
+constexpr Rect frequencyPlace = editor_layout::frequencySwitch;
+constexpr Rect densityPlace = editor_layout::densitySwitch;
 constexpr std::int32_t frequencyTag = 17;
 constexpr std::int32_t densityTag = 18;
 
 // The host's edit brackets and the switches' notifications, in the order they happened.
-Events& events = edit_brackets::events();
+Events& events = edit_brackets::events;
 
 using edit_brackets::TestEffect;
 
@@ -64,25 +66,19 @@ public:
     std::vector<int> pictures;
 };
 
-class StepSwitchTest : public ::testing::Test {
+class StepSwitchTest : public HostWindowTest {
 protected:
     void SetUp() override {
-        events.clear();
-        headless::resetInput();
-        headless::setTime(start);
+        HostWindowTest::SetUp();
+        edit_brackets::reset();
         headless::setMouseReadCost(1);
-        host = platform::createTopLevelWindow("host", originX, originY, 400, 300);
         editor = new SwitchEditor(&effect, &parameters, art);
-        editor->open(host);
-        window = editor->getFrame()->getNativeWindow();
-        ASSERT_NE(window, nullptr);
-        platform::dispatchPendingMessages();
+        openEditor(editor);
     }
 
     void TearDown() override {
-        editor->close();
-        platform::destroyWindow(host);
-        headless::resetInput();
+        HostWindowTest::TearDown();
+        recording_host::reset();
         EXPECT_EQ(art.get()->referenceCount(), 1) << "each switch releases its bitmap once";
     }
 
@@ -98,7 +94,7 @@ protected:
         headless::pressMouse(window, press.h, press.v);
     }
 
-    static void moveMouse(Point to) { headless::setMousePosition(originX + to.h, originY + to.v); }
+    static void moveMouse(Point to) { headless::setMousePosition(hostLeft + to.h, hostTop + to.v); }
 
     // The notifications and edit brackets of one press at where and its release.
     Events press(Point where) {
@@ -107,15 +103,10 @@ protected:
         return events;
     }
 
-    static constexpr int originX = 100;
-    static constexpr int originY = 50;
-    const std::uint32_t start = 7000000;
     ArtworkPixels art{1004};
     ParameterSet parameters{2};
     TestEffect effect;
-    platform::Window* host = nullptr;
     SwitchEditor* editor = nullptr;  // owned by the effect
-    platform::Window* window = nullptr;
 };
 
 TEST_F(StepSwitchTest, HoldingThePlusHalfNotifiesPlusOnceAndTheReleaseNotifiesZero) {

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "editor/EditorLayout.h"
 #include "gui/Frame.h"
 #include "gui/GuiEditor.h"
 #include "gui/controls/ValueEdit.h"
 #include "platform/Window.h"
 #include "platform/headless/HeadlessScript.h"
+#include "tests/support/HostWindowTest.h"
 
 namespace {
 
@@ -37,31 +39,16 @@ public:
 };
 
 // A frame at (100, 50) on the screen with the editor's number fields in it.
-class TextEditTest : public ::testing::Test {
+class TextEditTest : public HostWindowTest {
 protected:
     void SetUp() override {
-        headless::resetInput();
-        headless::setTime(1000000);
         objectsBefore = headless::liveObjectCount();
-        host = platform::createTopLevelWindow("host", 100, 50, 400, 300);
+        HostWindowTest::SetUp();
     }
 
     void TearDown() override {
-        closeFrame();
-        if (host) platform::destroyWindow(host);
-        headless::resetInput();
+        HostWindowTest::TearDown();
         EXPECT_EQ(headless::liveObjectCount(), objectsBefore) << "a font or brush was left";
-    }
-
-    void openFrame(GuiEditor* editor = nullptr) {
-        frame = new Frame({0, 0, 330, 260}, host, editor);
-        window = frame->getNativeWindow();
-        platform::dispatchPendingMessages();
-    }
-
-    void closeFrame() {
-        if (frame) frame->release();
-        frame = nullptr;
     }
 
     ValueEdit* number(const Rect& r, float min, float max, ValueToText format = oneDecimal,
@@ -77,12 +64,7 @@ protected:
         return field;
     }
     ValueEdit* inputNumber(std::int32_t style = 0) {
-        return number({33, 204, 56, 213}, -20.0f, 6.0f, oneDecimal, style);
-    }
-
-    void click(int x, int y, Key button = Key::leftButton) {
-        headless::pressMouse(window, x, y, button);
-        headless::setKeyDown(button, false);
+        return number(editor_layout::numberFields[0], -20.0f, 6.0f, oneDecimal, style);
     }
 
     std::string text(TextEdit* edit) {
@@ -111,9 +93,6 @@ protected:
 
     RecordingListener listener;
     int objectsBefore = 0;
-    platform::Window* host = nullptr;
-    Frame* frame = nullptr;
-    platform::Window* window = nullptr;
 };
 
 TEST_F(TextEditTest, AClickOpensAFieldOnePixelLargerThanTheBoxWithTheTextAndTheBoxFont) {
@@ -200,7 +179,7 @@ TEST_F(TextEditTest, LosingTheKeyboardFocusClosesTheFieldAndKeepsWhatWasTyped) {
 
 TEST_F(TextEditTest, ClickingASecondFieldClosesTheFirstBeforeTheSecondOpens) {
     ValueEdit* input = inputNumber();
-    ValueEdit* gain = number({72, 204, 93, 213}, -20.0f, 6.0f);
+    ValueEdit* gain = number(editor_layout::numberFields[1], -20.0f, 6.0f);
     click(40, 208);
     headless::typeText("2");
     click(80, 208);

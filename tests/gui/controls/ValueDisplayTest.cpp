@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "editor/EditorLayout.h"
 #include "gui/Bitmap.h"
 #include "gui/controls/ValueEdit.h"
 #include "tests/gui/Canvas.h"
+#include "tests/gui/TestPictures.h"
 
 namespace {
 
@@ -50,12 +52,7 @@ protected:
 
     // Without saving pictures: for pairs that must differ.
     static bool differ(const Canvas& a, const Canvas& b) {
-        for (int y = 0; y < a.height; ++y) {
-            for (int x = 0; x < a.width; ++x) {
-                if (!a.pixel(x, y).sameRgb(b.pixel(x, y))) return true;
-            }
-        }
-        return false;
+        return a.differenceCount([&b](int x, int y) { return b.pixel(x, y); }) > 0;
     }
 
     Canvas canvas{120, 60};
@@ -63,7 +60,8 @@ protected:
 };
 
 TEST_F(ValueDisplayPictureTest, TheEditorsNumberFieldIsABlackBoxWithBlackEdgesAndItsTextInside) {
-    ValueEdit* field = new ValueEdit({33, 204, 56, 213}, nullptr, 6, nullptr, nullptr, 0);
+    ValueEdit* field =
+        new ValueEdit(editor_layout::numberFields[0], nullptr, 6, nullptr, nullptr, 0);
     field->setFont(fontTiny);
     field->setValueToText(oneDecimal);
     field->setMax(6.0f);
@@ -74,23 +72,21 @@ TEST_F(ValueDisplayPictureTest, TheEditorsNumberFieldIsABlackBoxWithBlackEdgesAn
     EXPECT_FALSE(field->isDirty());
     field->release();
 
-    const Box numberBox{{33, 204, 56, 213}};
-    bool textDrawn = false;
-    for (int y = 0; y < number.height; ++y) {
-        for (int x = 0; x < number.width; ++x) {
-            const Color have = number.pixel(x, y);
-            if (!numberBox.inside(x, y)) {
-                ASSERT_TRUE(have.sameRgb(Canvas::paper)) << "outside at " << x << "," << y;
-            } else if (!numberBox.inTextArea(x, y)) {
-                ASSERT_TRUE(have.sameRgb(colorBlack))
-                    << "right or bottom edge at " << x << "," << y;
-            } else if (!have.sameRgb(colorBlack)) {
-                ASSERT_FALSE(have.sameRgb(Canvas::paper)) << "hole at " << x << "," << y;
-                textDrawn = true;
-            }
-        }
-    }
-    EXPECT_TRUE(textDrawn) << "no text in the box";
+    // Paper outside, black on the right and bottom edges, and text of any colour but the
+    // paper's inside.
+    const Box numberBox{editor_layout::numberFields[0]};
+    const auto blackBox = [&](int x, int y) {
+        return numberBox.inside(x, y) ? colorBlack : Canvas::paper;
+    };
+    EXPECT_EQ(number.firstDifference(
+                  [&](int x, int y) {
+                      const Color have = number.pixel(x, y);
+                      const bool text = numberBox.inTextArea(x, y) && !have.sameRgb(Canvas::paper);
+                      return text ? have : blackBox(x, y);
+                  },
+                  "number_field"),
+              "");
+    EXPECT_GT(number.differenceCount(blackBox), 0) << "no text in the box";
 }
 
 TEST_F(ValueDisplayPictureTest,
@@ -117,15 +113,14 @@ TEST_F(ValueDisplayPictureTest,
     draw(shown, canvas);
     bare->release();
     shown->release();
-    int changed = 0;
-    for (int y = 0; y < canvas.height; ++y) {
-        for (int x = 0; x < canvas.width; ++x) {
-            if (canvas.pixel(x, y).sameRgb(boxOnly.pixel(x, y))) continue;
-            ASSERT_TRUE(box.inTextArea(x, y)) << "text outside its area at " << x << "," << y;
-            ++changed;
-        }
-    }
-    EXPECT_GT(changed, 10);
+    const auto unchanged = [&](int x, int y) { return boxOnly.pixel(x, y); };
+    EXPECT_EQ(canvas.firstDifference(
+                  [&](int x, int y) {
+                      return box.inTextArea(x, y) ? canvas.pixel(x, y) : boxOnly.pixel(x, y);
+                  },
+                  "text_outside_its_area"),
+              "");
+    EXPECT_GT(canvas.differenceCount(unchanged), 10);
 }
 
 TEST_F(ValueDisplayPictureTest, ABevelReplacesTheOutlineAndSunkenWinsOverRaised) {
@@ -183,15 +178,9 @@ TEST_F(ValueDisplayPictureTest, ATransparentDisplayWithoutBitmapDrawsOnlyItsText
     EXPECT_FALSE(noText.anyInk(0, 0, noText.width, noText.height));
 }
 
-// The test picture 2002: 50 x 48, white where (x + 2y) is a multiple of 7.
-Color filmstrip(int x, int y) {
-    if ((x + 2 * y) % 7 == 0) return rgb(255, 255, 255);
-    return rgb(x * 5, y * 5, 90);
-}
-
 TEST_F(ValueDisplayPictureTest,
        ABackgroundBitmapFillsTheBoxFromItsOffsetAndSeeThroughWhenTransparent) {
-    Bitmap* picture = new Bitmap(2002);
+    Bitmap* picture = new Bitmap(test_pictures::filmstripId);
     ASSERT_EQ(picture->getWidth(), 50);
     const Rect r{5, 5, 45, 25};
     for (bool transparent : {false, true}) {
@@ -206,7 +195,8 @@ TEST_F(ValueDisplayPictureTest,
                       [&](int x, int y) {
                           if (x < r.left || x >= r.right || y < r.top || y >= r.bottom)
                               return Canvas::paper;
-                          const Color source = filmstrip(x - r.left + 3, y - r.top + 7);
+                          const Color source =
+                              test_pictures::filmstripPixel(x - r.left + 3, y - r.top + 7);
                           const bool seeThrough = transparent && source.sameRgb(colorWhite);
                           return seeThrough ? Canvas::paper : source;
                       },

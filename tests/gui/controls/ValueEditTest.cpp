@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "editor/EditorLayout.h"
 #include "gui/controls/ValueEdit.h"
 
 namespace {
@@ -18,7 +19,8 @@ void tagged(float value, char* out, std::int32_t userData) {
 class ValueEditTest : public ::testing::Test {
 protected:
     ValueEdit* field(float min, float max, ValueToText format = oneDecimal) {
-        ValueEdit* edit = new ValueEdit({33, 204, 56, 213}, nullptr, 6, nullptr, nullptr, 0);
+        ValueEdit* edit =
+            new ValueEdit(editor_layout::numberFields[0], nullptr, 6, nullptr, nullptr, 0);
         edit->setValueToText(format);
         edit->setMax(max);
         edit->setMin(min);

@@ -15,6 +15,7 @@
 #include "platform/headless/HeadlessScript.h"
 #include "shell/EffectBaseEx.h"
 #include "tests/gui/controls/EditBracketHost.h"
+#include "tests/support/HostWindowTest.h"
 
 // The fader's gestures in an open editor, driven by the headless script: the host's edit
 // requests and the values the editor hears go into one log, in the order they happen.
@@ -24,11 +25,7 @@ namespace headless = platform::headless;
 using platform::Key;
 using Log = std::vector<std::string>;
 
-constexpr int hostLeft = 100;
-constexpr int hostTop = 50;
-constexpr std::uint32_t start = 5000000;
-
-Log& events = edit_brackets::events();
+Log& events = edit_brackets::events;
 int liveFaders = 0;
 
 std::string describe(float value) {
@@ -80,20 +77,16 @@ public:
     std::function<void(const std::string&)> afterChange;
 };
 
-class VerticalFaderGestureTest : public ::testing::Test {
+class VerticalFaderGestureTest : public HostWindowTest {
 protected:
     static constexpr std::uint32_t mouseReadCost = 5;
 
     void SetUp() override {
-        events.clear();
-        headless::resetInput();
-        headless::setTime(start);
-        host = platform::createTopLevelWindow("host", hostLeft, hostTop, 400, 300);
+        HostWindowTest::SetUp();
+        edit_brackets::reset();
         editor = new FaderEditor(&effect, &parameters);
-        editor->open(host);
-        platform::dispatchPendingMessages();
+        openEditor(editor);
         fader = editor->fader;
-        window = editor->getFrame()->getNativeWindow();
         // Every poll of the mouse in a drag takes a few milliseconds, so scheduled moves and
         // the release happen while the fader tracks.
         headless::setMouseReadCost(mouseReadCost);
@@ -104,8 +97,8 @@ protected:
         EXPECT_EQ(liveFaders, 0);
         EXPECT_EQ(editor->getBitmaps().get(1001)->referenceCount(), 1);
         EXPECT_EQ(editor->getBitmaps().get(1010)->referenceCount(), 1);
-        platform::destroyWindow(host);
-        headless::resetInput();
+        HostWindowTest::TearDown();
+        recording_host::reset();
     }
 
     // The fader shows value, so only a change from it is news.
@@ -141,8 +134,6 @@ protected:
     TestEffect effect;
     FaderEditor* editor = nullptr;  // owned by the effect
     VerticalFader* fader = nullptr;
-    platform::Window* host = nullptr;
-    platform::Window* window = nullptr;
 };
 
 TEST_F(VerticalFaderGestureTest, AClickOnTheTrackPutsTheHandlesCentreUnderTheMouse) {

@@ -3,51 +3,28 @@
 #include <cmath>
 #include <limits>
 
+#include "editor/EditorLayout.h"
 #include "gui/Bitmap.h"
 #include "gui/controls/VerticalFader.h"
+#include "tests/gui/ArtworkPixels.h"
 #include "tests/gui/Canvas.h"
+#include "tests/gui/TestPictures.h"
 
 // What a fader draws, pixel by pixel, with the editor's geometry: the track is the background
 // picture under the fader, the handle sits on it with its white pixels see-through, and nothing
 // outside the fader's bounds is touched.
 namespace {
 
-constexpr Rect faderBounds{38, 93, 50, 198};
+constexpr Rect faderBounds = editor_layout::faders[0];
 constexpr int minPos = 93;
 constexpr int maxPos = 183;
 constexpr int handleWidth = 12;
 constexpr int handleHeight = 15;
 constexpr int noHandle = -10000;
 
-// A bitmap's pixels, read back from a canvas it was drawn on plainly.
-class Pixels {
-public:
-    explicit Pixels(Bitmap* bitmap) : canvas(bitmap->getWidth(), bitmap->getHeight()) {
-        DrawContext context(nullptr, canvas.surface(), nullptr);
-        bitmap->draw(&context, {0, 0, bitmap->getWidth(), bitmap->getHeight()});
-    }
-    Color at(int x, int y) const { return canvas.pixel(x, y); }
-
-private:
-    Canvas canvas;
-};
-
-// The test pictures' 50 x 48 filmstrip, white wherever (x + 2y) is a multiple of 7.
-Color filmstripPixel(int x, int y) {
-    if ((x + 2 * y) % 7 == 0) return colorWhite;
-    return rgb(x * 5, y * 5, 90);
-}
-
 bool inside(const Rect& r, int x, int y) {
     return r.left <= x && x < r.right && r.top <= y && y < r.bottom;
 }
-
-struct BitmapRef {
-    explicit BitmapRef(int id) : bitmap(new Bitmap(id)) {}
-    ~BitmapRef() { bitmap->release(); }
-    Bitmap* get() const { return bitmap; }
-    Bitmap* bitmap;
-};
 
 class VerticalFaderPictureTest : public ::testing::Test {
 protected:
@@ -74,10 +51,10 @@ protected:
             const int hx = x - faderBounds.left - handleLeft;
             const int hy = y - handleTop;
             if (0 <= hx && hx < handleWidth && 0 <= hy && hy < rows) {
-                const Color h = handlePixels.at(hx, hy);
+                const Color h = handle.pixel(hx, hy);
                 if (opaqueHandle || !h.sameRgb(colorTransparentKey)) return h;
             }
-            return backgroundPixels.at(x, y);
+            return background.pixel(x, y);
         };
     }
 
@@ -87,10 +64,8 @@ protected:
         return canvas.firstDifference(expected(handleTop, opaqueHandle, handleLeft), "fader");
     }
 
-    BitmapRef background{1001};
-    BitmapRef handle{1010};
-    Pixels backgroundPixels{background.get()};
-    Pixels handlePixels{handle.get()};
+    ArtworkPixels background{1001};
+    ArtworkPixels handle{1010};
     Canvas canvas{330, 260};
     DrawContext context{nullptr, canvas.surface(), nullptr};
     VerticalFader* fader = nullptr;
@@ -181,7 +156,7 @@ TEST_F(VerticalFaderPictureTest, WithoutABackgroundTheTrackIsBlack) {
     EXPECT_EQ(canvas.firstDifference(
                   [&](int x, int y) {
                       if (!inside(faderBounds, x, y)) return Canvas::paper;
-                      const Color h = handlePixels.at(x - 38, y - 138);
+                      const Color h = handle.pixel(x - 38, y - 138);
                       const bool onHandle = 138 <= y && y < 153;
                       return onHandle && !h.sameRgb(colorWhite) ? h : colorBlack;
                   },
@@ -190,7 +165,7 @@ TEST_F(VerticalFaderPictureTest, WithoutABackgroundTheTrackIsBlack) {
 }
 
 TEST_F(VerticalFaderPictureTest, ATransparentFaderShowsBlackWhereItsBackgroundIsWhite) {
-    BitmapRef filmstrip(2002);
+    ArtworkPixels filmstrip(test_pictures::filmstripId);
     const Rect bounds{5, 5, 17, 45};
     const Point offset{3, 2};
     fader = new VerticalFader(bounds, nullptr, 1, 5, 30, nullptr, filmstrip.get(), offset,
@@ -198,7 +173,8 @@ TEST_F(VerticalFaderPictureTest, ATransparentFaderShowsBlackWhereItsBackgroundIs
     auto track = [&](bool seeThrough) {
         return [=](int x, int y) {
             if (!inside(bounds, x, y)) return Canvas::paper;
-            const Color c = filmstripPixel(x - bounds.left + offset.h, y - bounds.top + offset.v);
+            const Color c = test_pictures::filmstripPixel(x - bounds.left + offset.h,
+                                                          y - bounds.top + offset.v);
             return seeThrough && c.sameRgb(colorWhite) ? colorBlack : c;
         };
     };
@@ -213,8 +189,7 @@ TEST_F(VerticalFaderPictureTest, ATransparentFaderShowsBlackWhereItsBackgroundIs
 }
 
 TEST_F(VerticalFaderPictureTest, ANewHandleIsDrawnAtTheSizeOfTheFirstAndHeldOnce) {
-    BitmapRef lamp(1007);  // 13 x 26
-    Pixels lampPixels(lamp.get());
+    ArtworkPixels lamp(1007);  // 13 x 26
     makeFader();
     EXPECT_EQ(background.get()->referenceCount(), 2);
     EXPECT_EQ(handle.get()->referenceCount(), 2);
@@ -231,8 +206,8 @@ TEST_F(VerticalFaderPictureTest, ANewHandleIsDrawnAtTheSizeOfTheFirstAndHeldOnce
     EXPECT_EQ(canvas.firstDifference(
                   [&](int x, int y) {
                       if (!inside(faderBounds, x, y)) return Canvas::paper;
-                      if (y < 93 + handleHeight) return lampPixels.at(x - 38, y - 93);
-                      return backgroundPixels.at(x, y);
+                      if (y < 93 + handleHeight) return lamp.pixel(x - 38, y - 93);
+                      return background.pixel(x, y);
                   },
                   "fader"),
               "");

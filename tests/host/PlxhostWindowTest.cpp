@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/EditorDisplay.h"
+#include "host/PluginInstance.h"
+#include "host/PluginLibrary.h"
+#include "shell/Opcodes.h"
+#include "tests/support/XvfbSession.h"
+
+// `plxhost editor --window` used by a person: the real pointer and keyboard of an X server of
+// the test's own, moved with XTest, and what plxhost prints as it happens.
+namespace {
+
+constexpr int editorWidth = 330;
+constexpr int editorHeight = 260;
+
+// The values of one parameter's "set" lines, in order.
+std::vector<float> valuesSet(const std::string& output, const std::string& name) {
+    std::vector<float> values;
+    std::istringstream lines(output);
+    std::string line;
+    const std::string prefix = "set        " + name + " ";
+    while (std::getline(lines, line)) {
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            values.push_back(std::stof(line.substr(prefix.size())));
+    }
+    return values;
+}
+
+// The editor as the headless display draws it after the same gestures, played in this process
+// through the plug-in's record.
+std::vector<std::uint32_t> headlessRender(const std::function<void(EditorDisplay&)>& gestures) {
+    PluginLibrary library;
+    std::string error;
+    EXPECT_TRUE(library.load(BRILLIANTEER_PATH, error)) << error;
+    PluginInstance plugin(library);
+    EXPECT_TRUE(plugin.create());
+    EditorDisplay display(editorWidth, editorHeight);
+    plugin.dispatch(opEditorOpen, 0, 0, display.parentWindow());
+    gestures(display);
+    for (int i = 0; i < 4; ++i) {
+        display.compose();
+        plugin.dispatch(opEditorIdle);
+        display.advanceTime(50);
+    }
+    display.compose();
+    std::vector<std::uint32_t> pixels = display.pixels();
+    plugin.dispatch(opEditorClose);
+    plugin.close();
+    return pixels;
+}
+
+TEST(PlxhostWindowTest, APersonsMouseWheelAndKeysChangeTheParametersAndTheWindowShowsTheRender) {
+    XvfbSession x;
+    ASSERT_TRUE(x.isRunning()) << "Xvfb with XTest is needed";
+    ChildProcess plxhost({PLXHOST_PATH, "editor", BRILLIANTEER_PATH, "--window"});
+    ASSERT_TRUE(plxhost.waitFor("in a window")) << plxhost.output();
+    const unsigned long window = x.findWindow("plxhost editor");
+    ASSERT_NE(window, 0u);
+
+    // The 2nd fader, dragged up from the middle of its track.
+    x.drag(window, 120, 150, 120, 110);
+    ASSERT_TRUE(plxhost.waitFor("end edit")) << plxhost.output();
+    const std::string& out = plxhost.output();
+    const std::size_t begin = out.find("begin edit");
+    const std::size_t firstSet = out.find("set        2nd");
+    ASSERT_NE(begin, std::string::npos) << out;
+    EXPECT_LT(begin, firstSet);
+    EXPECT_LT(firstSet, out.find("end edit")) << out;
+    const std::vector<float> dragged = valuesSet(out, "2nd");
+    ASSERT_GE(dragged.size(), 3u) << "the values arrive while the drag goes on";
+    for (std::size_t i = 1; i < dragged.size(); ++i) EXPECT_GT(dragged[i], dragged[i - 1]);
+
+    x.click(window, 26, 64);
+    ASSERT_TRUE(plxhost.waitFor("set        Solo     1.000000")) << plxhost.output();
+
+    // Forward steps Freq down from 3000 Hz, backward steps it up again.
+    x.turnWheel(window, 120, 32, 1);
+    ASSERT_TRUE(plxhost.waitFor("set        Freq     0.166667")) << plxhost.output();
+    x.turnWheel(window, 120, 32, -2);
+    ASSERT_TRUE(plxhost.waitFor("set        Freq     0.500000")) << plxhost.output();
+
+    x.click(window, 44, 208);
+    x.type("-3,5\n");
+    ASSERT_TRUE(plxhost.waitFor("set        InGain   0.634615")) << plxhost.output();
+
+    x.pause(200);
+    const std::vector<std::uint32_t> shown = x.readWindow(window, editorWidth, editorHeight);
+    const std::vector<std::uint32_t> rendered = headlessRender([](EditorDisplay& display) {
+        display.drag(120, 150, 120, 110);
+        display.click(26, 64);
+        display.wheel(120, 32, 1.0f);
+        display.wheel(120, 32, -1.0f);
+        display.wheel(120, 32, -1.0f);
+        display.click(44, 208);
+        for (const char* c : {"-", "3", ",", "5"}) display.key(BRL_DISPLAY_KEY_TEXT, c);
+        display.key(BRL_DISPLAY_KEY_ENTER);
+    });
+    ASSERT_EQ(shown.size(), rendered.size());
+    std::size_t firstWrong = 0;
+    while (firstWrong < shown.size() && shown[firstWrong] == rendered[firstWrong]) ++firstWrong;
+    if (firstWrong < shown.size()) {
+        XvfbSession::writePng(shown, editorWidth, editorHeight, "plxhost_window.png");
+        XvfbSession::writePng(rendered, editorWidth, editorHeight, "plxhost_window_expected.png");
+        ADD_FAILURE() << "first wrong pixel at (" << firstWrong % editorWidth << ", "
+                      << firstWrong / editorWidth << "): shown " << std::hex << shown[firstWrong]
+                      << ", rendered " << rendered[firstWrong] << "\n"
+                      << plxhost.output();
+    }
+
+    x.closeWindow(window);
+    EXPECT_EQ(plxhost.wait(), 0);
+    EXPECT_NE(plxhost.output().find("closed"), std::string::npos) << plxhost.output();
+}
+
+}  // namespace
