@@ -93,6 +93,7 @@ struct WideCascade {
     V b0[G], b1[G], b2[G], a1[G], a2[G];
     V x1[G], x2[G], y1[G], y2[G];
     V rounded[K][G];  // the outputs of the last K steps, rounded to float
+    M lags[G];        // per lane K j: a section filters sample n - K j in step n
 
     [[gnu::always_inline]] inline void load(const BiquadSectionView* sections) {
         for (int g = 0; g < G; ++g) {
@@ -109,6 +110,7 @@ struct WideCascade {
                     x2[g][lane] = section.inputState[3 * c + 2];
                     y1[g][lane] = section.outputState[2 * c];
                     y2[g][lane] = section.outputState[2 * c + 1];
+                    lags[g][lane] = K * (g * perVector + s);
                 }
             }
             for (int k = 0; k < K; ++k) rounded[k][g] = V{};
@@ -188,11 +190,10 @@ struct WideCascade {
     template <int I>
     void edgeStep(std::int32_t n, std::int32_t frames, const float* const* in, float* const* out) {
         M active[G];
+#pragma GCC unroll 4
         for (int g = 0; g < G; ++g) {
-            for (int lane = 0; lane < W; ++lane) {
-                const std::int32_t sample = n - K * (g * perVector + lane / 2);
-                active[g][lane] = sample >= 0 && sample < frames ? -1 : 0;
-            }
+            const M sample = (M{} + n) - lags[g];
+            active[g] = (sample >= 0) & (sample < frames);
         }
         const Double2 input = n < frames ? Double2{in[0][n], in[1][n]} : Double2{};
         const Float2 output = step<I, true>(input, active);
