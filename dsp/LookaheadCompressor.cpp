@@ -138,10 +138,15 @@ void LookaheadCompressor::processChannels(std::int32_t first, float** inputs, fl
 // L = (1 - r) x[k]^2 + r L
 // every fourth sample: G = c G + (1 - c) P, then P = curve(L), c = attack when curve(L) < G
 // y[k] = G d[k], where d is x delayed by N
+// Worked in stretches: first the levels (one short recurrence per channel, side by side), then
+// the curve at every update of the stretch (independent of each other), then the gains and
+// the output. Each value is the one the sample-by-sample order gives.
 template <int C>
 void LookaheadCompressor::run(std::int32_t firstChannel, const float* const* x,
                               const float* const* delayed, float* const* out, std::int32_t n,
                               std::int32_t* counts) {
+    constexpr std::int32_t stretch = 256;
+    constexpr std::int32_t maxUpdates = stretch / kUpdateInterval;
     const double r = detectorCoeff;
     const double oneMinusR = 1.0 - r;
     const double attack = attackCoeff;
@@ -154,20 +159,41 @@ void LookaheadCompressor::run(std::int32_t firstChannel, const float* const* x,
         target[c] = targets[firstChannel + c];
         count[c] = counts[c];
     }
-    for (std::int32_t k = 0; k < n; ++k) {
+    for (std::int32_t start = 0; start < n; start += stretch) {
+        const std::int32_t end = std::min(n, start + stretch);
+        float updateLevels[C][maxUpdates];
+        std::int32_t updates[C] = {};
+        std::int32_t firstUpdate[C];
+        for (int c = 0; c < C; ++c) firstUpdate[c] = start + count[c];
+        for (std::int32_t k = start; k < end; ++k) {
 #pragma GCC unroll 2
-        for (int c = 0; c < C; ++c) {
-            const double s = x[c][k];
-            level[c] = oneMinusR * (s * s) + r * level[c];
-            if (count[c] == 0) {
-                const float newTarget = curve.gainAt(static_cast<float>(level[c]));
-                gain[c] = smoothGain(gain[c], target[c], newTarget, attack, release);
-                target[c] = newTarget;
-                count[c] = kUpdateInterval - 1;
-            } else {
-                --count[c];
+            for (int c = 0; c < C; ++c) {
+                const double s = x[c][k];
+                level[c] = oneMinusR * (s * s) + r * level[c];
+                if (count[c] == 0) {
+                    updateLevels[c][updates[c]++] = static_cast<float>(level[c]);
+                    count[c] = kUpdateInterval - 1;
+                } else {
+                    --count[c];
+                }
             }
-            out[c][k] = static_cast<float>(delayed[c][k] * gain[c]);
+        }
+        float updateTargets[C][maxUpdates];
+        for (int c = 0; c < C; ++c) curve.gainsAt(updateLevels[c], updateTargets[c], updates[c]);
+        for (int c = 0; c < C; ++c) {
+            const float* d = delayed[c];
+            float* o = out[c];
+            double g = gain[c], p = target[c];
+            std::int32_t k = start;
+            for (std::int32_t u = 0; u < updates[c]; ++u) {
+                const std::int32_t at = firstUpdate[c] + u * kUpdateInterval;
+                for (; k < at; ++k) o[k] = static_cast<float>(d[k] * g);
+                g = smoothGain(g, p, updateTargets[c][u], attack, release);
+                p = updateTargets[c][u];
+            }
+            for (; k < end; ++k) o[k] = static_cast<float>(d[k] * g);
+            gain[c] = g;
+            target[c] = p;
         }
     }
     for (int c = 0; c < C; ++c) {

@@ -15,6 +15,20 @@ struct BiquadSectionView {
     double* outputState;        // per channel: y1, y2
 };
 
+// The compressor's gain curve as flat tables (see GainCurve and FloatPower).
+struct GainCurveTables {
+    float threshold;
+    float valueAtThreshold;
+    const float* boundaries;    // 6, rising
+    const float* lows;          // 6, the level each segment starts at
+    const float* inverseSteps;  // 6
+    const float* values;        // 6 x 33
+    const double* octaves;      // 256
+    const double* points;       // 256 pairs: inverse, power
+    double s1, s2, s3;
+    std::uint32_t doubtWidth;
+};
+
 #if defined(__x86_64__)
 #define BRL_WIDE_KERNELS 1
 
@@ -31,6 +45,10 @@ void firFold(const float* h, std::int32_t half, const double* newest, float* out
 }  // namespace avx2
 
 namespace avx512 {
+// gains[u] = the curve at levels[u], for the levels the tables settle; returns a bit per level
+// (of the first 64) the caller must evaluate itself: where the direct power is in doubt.
+std::uint64_t gainCurve(const GainCurveTables& curve, const float* levels, float* gains,
+                        std::int32_t count);
 bool biquadCascade(const BiquadSectionView* sections, std::int32_t count,
                    const float* const* inputs, float* const* outputs, std::int32_t frames);
 void firFold(const float* h, std::int32_t half, const double* newest, float* out,

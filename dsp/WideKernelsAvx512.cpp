@@ -7,6 +7,11 @@
 
 namespace avx512 {
 
+std::uint64_t gainCurve(const GainCurveTables& curve, const float* levels, float* gains,
+                        std::int32_t count) {
+    return gainCurveLanes(curve, levels, gains, count);
+}
+
 bool biquadCascade(const BiquadSectionView* sections, std::int32_t count,
                    const float* const* inputs, float* const* outputs, std::int32_t frames) {
     if (count % 4 == 0) return runCascade<8>(sections, count, inputs, outputs, frames);
