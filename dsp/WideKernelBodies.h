@@ -19,6 +19,7 @@ typedef double Double8 __attribute__((vector_size(64)));
 typedef float Float2 __attribute__((vector_size(8)));
 typedef float Float4 __attribute__((vector_size(16)));
 typedef float Float8 __attribute__((vector_size(32)));
+typedef float Float16 __attribute__((vector_size(64)));
 typedef long long Mask4 __attribute__((vector_size(32)));
 typedef long long Mask8 __attribute__((vector_size(64)));
 
@@ -245,8 +246,8 @@ template <int W>
     }
 }
 
-template <typename V>
-[[gnu::always_inline]] inline V loadVector(const double* p) {
+template <typename V, typename T>
+[[gnu::always_inline]] inline V loadVector(const T* p) {
     V v;
     __builtin_memcpy(&v, p, sizeof(v));
     return v;
@@ -300,6 +301,54 @@ template <typename V, bool Add>
             s += static_cast<double>(h[m]) * (newest[j - m] + oldest[j + m]);
         }
         storeSum<Add>(out + j, s);
+    }
+}
+
+// out = in * gain, W floats at a time.
+template <typename F>
+[[gnu::always_inline]] inline void scaleLanes(const float* in, float* out, std::int32_t frames,
+                                              float gain) {
+    constexpr int W = sizeof(F) / sizeof(float);
+    const F gains = F{} + gain;
+    std::int32_t i = 0;
+    for (; i + W <= frames; i += W) {
+        const F v = loadVector<F>(in + i) * gains;
+        __builtin_memcpy(out + i, &v, sizeof(v));
+    }
+    for (; i < frames; ++i) out[i] = in[i] * gain;
+}
+
+// out = dry out + wet in, W floats at a time.
+template <typename F>
+[[gnu::always_inline]] inline void mixLanes(const float* in, float* out, std::int32_t frames,
+                                            float dry, float wet) {
+    constexpr int W = sizeof(F) / sizeof(float);
+    const F drys = F{} + dry, wets = F{} + wet;
+    std::int32_t i = 0;
+    for (; i + W <= frames; i += W) {
+        const F v = drys * loadVector<F>(out + i) + wets * loadVector<F>(in + i);
+        __builtin_memcpy(out + i, &v, sizeof(v));
+    }
+    for (; i < frames; ++i) out[i] = dry * out[i] + wet * in[i];
+}
+
+// q = k3 q^3 + k2 p^2 in double, rounded to float once; D holds the doubles of F's floats.
+template <typename F, typename D>
+[[gnu::always_inline]] inline void shapeLanes(const float* p, float* q, std::int32_t frames,
+                                              double k2, double k3) {
+    constexpr int W = sizeof(F) / sizeof(float);
+    const D seconds = D{} + k2, thirds = D{} + k3;
+    std::int32_t i = 0;
+    for (; i + W <= frames; i += W) {
+        const D x = __builtin_convertvector(loadVector<F>(p + i), D);
+        const D y = __builtin_convertvector(loadVector<F>(q + i), D);
+        const F v = __builtin_convertvector(thirds * y * y * y + seconds * x * x, F);
+        __builtin_memcpy(q + i, &v, sizeof(v));
+    }
+    for (; i < frames; ++i) {
+        const double x = p[i];
+        const double y = q[i];
+        q[i] = static_cast<float>(k3 * y * y * y + k2 * x * x);
     }
 }
 

@@ -33,6 +33,10 @@ struct GainCurveTables {
 #define BRL_WIDE_KERNELS 1
 
 namespace avx2 {
+// out = in * gain; out = dry out + wet in; q = k3 q^3 + k2 p^2 (in double, rounded once).
+void scale(const float* in, float* out, std::int32_t frames, float gain);
+void mix(const float* in, float* out, std::int32_t frames, float dry, float wet);
+void shape(const float* p, float* q, std::int32_t frames, double k2, double k3);
 // Runs `count` sections of two channels over the signal, section 0 reading the inputs and each
 // further one the previous one's output; false when `count` has no layout here.
 bool biquadCascade(const BiquadSectionView* sections, std::int32_t count,
@@ -45,6 +49,10 @@ void firFold(const float* h, std::int32_t half, const double* newest, float* out
 }  // namespace avx2
 
 namespace avx512 {
+// out = in * gain; out = dry out + wet in; q = k3 q^3 + k2 p^2 (in double, rounded once).
+void scale(const float* in, float* out, std::int32_t frames, float gain);
+void mix(const float* in, float* out, std::int32_t frames, float dry, float wet);
+void shape(const float* p, float* q, std::int32_t frames, double k2, double k3);
 // gains[u] = the curve at levels[u], for the levels the tables settle; returns a bit per level
 // (of the first 64) the caller must evaluate itself: where the direct power is in doubt.
 std::uint64_t gainCurve(const GainCurveTables& curve, const float* levels, float* gains,

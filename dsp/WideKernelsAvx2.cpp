@@ -6,6 +6,18 @@
 
 namespace avx2 {
 
+void scale(const float* in, float* out, std::int32_t frames, float gain) {
+    scaleLanes<Float8>(in, out, frames, gain);
+}
+
+void mix(const float* in, float* out, std::int32_t frames, float dry, float wet) {
+    mixLanes<Float8>(in, out, frames, dry, wet);
+}
+
+void shape(const float* p, float* q, std::int32_t frames, double k2, double k3) {
+    shapeLanes<Float4, Double4>(p, q, frames, k2, k3);
+}
+
 bool biquadCascade(const BiquadSectionView* sections, std::int32_t count,
                    const float* const* inputs, float* const* outputs, std::int32_t frames) {
     if (count % 2 != 0) return false;

@@ -7,6 +7,18 @@
 
 namespace avx512 {
 
+void scale(const float* in, float* out, std::int32_t frames, float gain) {
+    scaleLanes<Float16>(in, out, frames, gain);
+}
+
+void mix(const float* in, float* out, std::int32_t frames, float dry, float wet) {
+    mixLanes<Float16>(in, out, frames, dry, wet);
+}
+
+void shape(const float* p, float* q, std::int32_t frames, double k2, double k3) {
+    shapeLanes<Float8, Double8>(p, q, frames, k2, k3);
+}
+
 std::uint64_t gainCurve(const GainCurveTables& curve, const float* levels, float* gains,
                         std::int32_t count) {
     return gainCurveLanes(curve, levels, gains, count);
