@@ -385,53 +385,61 @@ namespace {
         const __mmask8 below = _mm256_cmp_ps_mask(level, _mm256_set1_ps(t.threshold), _CMP_LE_OQ);
         const __mmask8 inTable = _mm256_cmplt_epi32_mask(above, _mm256_set1_epi32(segments));
 
-        // values[j] + (values[j+1] - values[j]) (u - j), u = (level - low) / step, in float;
-        // j kept inside the segment's table on lanes that do not use it.
-        const __m256i segment = _mm256_min_epi32(above, _mm256_set1_epi32(segments - 1));
-        const __m256 u = _mm256_mul_ps(_mm256_sub_ps(level, _mm256_permutexvar_ps(segment, lows)),
-                                       _mm256_permutexvar_ps(segment, inverseSteps));
-        const __m256i truncated = _mm256_cvttps_epi32(u);
-        const __m256i j =
-            _mm256_max_epi32(_mm256_min_epi32(truncated, _mm256_set1_epi32(31)), zero);
-        const __m256i index =
-            _mm256_add_epi32(_mm256_mullo_epi32(segment, _mm256_set1_epi32(stride)), j);
-        const __m256 v0 = _mm256_i32gather_ps(t.values, index, 4);
-        const __m256 v1 = _mm256_i32gather_ps(t.values, _mm256_add_epi32(index, one), 4);
-        const __m256 fromTable = _mm256_add_ps(
-            v0, _mm256_mul_ps(_mm256_sub_ps(v1, v0), _mm256_sub_ps(u, _mm256_cvtepi32_ps(j))));
-
-        // The direct power: 2^(e k) c^e (1 + r)^e from the two tables and the series.
-        const __m256i bits = _mm256_castps_si256(level);
-        const __m256i biased = _mm256_srli_epi32(bits, 23);
-        __mmask8 estimated =
-            _mm256_cmplt_epu32_mask(_mm256_sub_epi32(biased, one), _mm256_set1_epi32(254));
-        const __m256i fraction = _mm256_and_si256(bits, _mm256_set1_epi32(0x7fffff));
-        const __m256i point = _mm256_srli_epi32(fraction, 15);
-        const __m512d m = _mm512_cvtps_pd(
-            _mm256_castsi256_ps(_mm256_or_si256(fraction, _mm256_set1_epi32(0x3f800000))));
-        const __m512d octave =
-            _mm512_i32gather_pd(_mm256_min_epu32(biased, _mm256_set1_epi32(255)), t.octaves, 8);
-        const __m256i pair = _mm256_add_epi32(point, point);
-        const __m512d inverse = _mm512_i32gather_pd(pair, t.points, 8);
-        const __m512d power = _mm512_i32gather_pd(_mm256_add_epi32(pair, one), t.points, 8);
-        const __m512d r = _mm512_sub_pd(_mm512_mul_pd(m, inverse), _mm512_set1_pd(1.0));
-        const __m512d inner =
-            _mm512_add_pd(_mm512_set1_pd(t.s2), _mm512_mul_pd(r, _mm512_set1_pd(t.s3)));
-        const __m512d middle = _mm512_add_pd(_mm512_set1_pd(t.s1), _mm512_mul_pd(r, inner));
-        const __m512d series = _mm512_add_pd(_mm512_set1_pd(1.0), _mm512_mul_pd(r, middle));
-        const __m512d y = _mm512_mul_pd(octave, _mm512_mul_pd(power, series));
-        const __m512i yBits = _mm512_castpd_si512(y);
-        const __m512i exponent = _mm512_srli_epi64(yBits, 52);
-        estimated &= _mm512_cmplt_epu64_mask(_mm512_sub_epi64(exponent, _mm512_set1_epi64(897)),
-                                             _mm512_set1_epi64(254));
-        const __m256i dropped =
-            _mm512_cvtepi64_epi32(_mm512_and_si512(yBits, _mm512_set1_epi64(0x1fffffff)));
-        const __m256i fromDoubtStart = _mm256_sub_epi32(
-            dropped, _mm256_set1_epi32(static_cast<int>(0x10000000u - t.doubtWidth + 1u)));
-        estimated &= _mm256_cmpge_epu32_mask(
-            fromDoubtStart, _mm256_set1_epi32(static_cast<int>(2u * t.doubtWidth - 1u)));
-        const __m256 direct = _mm512_cvtpd_ps(y);
-
+        // Each half only where a lane needs it: a steady level keeps to one of them.
+        const __mmask8 needed = lanes & ~below;
+        __m256 fromTable = _mm256_setzero_ps();
+        __m256 direct = _mm256_setzero_ps();
+        __mmask8 estimated = 0;
+        if ((needed & inTable) != 0) {
+            // values[j] + (values[j+1] - values[j]) (u - j), u = (level - low) / step, in float;
+            // j kept inside the segment's table on lanes that do not use it.
+            const __m256i segment = _mm256_min_epi32(above, _mm256_set1_epi32(segments - 1));
+            const __m256 u =
+                _mm256_mul_ps(_mm256_sub_ps(level, _mm256_permutexvar_ps(segment, lows)),
+                              _mm256_permutexvar_ps(segment, inverseSteps));
+            const __m256i truncated = _mm256_cvttps_epi32(u);
+            const __m256i j =
+                _mm256_max_epi32(_mm256_min_epi32(truncated, _mm256_set1_epi32(31)), zero);
+            const __m256i index =
+                _mm256_add_epi32(_mm256_mullo_epi32(segment, _mm256_set1_epi32(stride)), j);
+            const __m256 v0 = _mm256_i32gather_ps(t.values, index, 4);
+            const __m256 v1 = _mm256_i32gather_ps(t.values, _mm256_add_epi32(index, one), 4);
+            fromTable = _mm256_add_ps(
+                v0, _mm256_mul_ps(_mm256_sub_ps(v1, v0), _mm256_sub_ps(u, _mm256_cvtepi32_ps(j))));
+        }
+        if ((needed & ~inTable) != 0) {
+            // The direct power: 2^(e k) c^e (1 + r)^e from the two tables and the series.
+            const __m256i bits = _mm256_castps_si256(level);
+            const __m256i biased = _mm256_srli_epi32(bits, 23);
+            estimated =
+                _mm256_cmplt_epu32_mask(_mm256_sub_epi32(biased, one), _mm256_set1_epi32(254));
+            const __m256i fraction = _mm256_and_si256(bits, _mm256_set1_epi32(0x7fffff));
+            const __m256i point = _mm256_srli_epi32(fraction, 15);
+            const __m512d m = _mm512_cvtps_pd(
+                _mm256_castsi256_ps(_mm256_or_si256(fraction, _mm256_set1_epi32(0x3f800000))));
+            const __m512d octave =
+                _mm512_i32gather_pd(_mm256_min_epu32(biased, _mm256_set1_epi32(255)), t.octaves, 8);
+            const __m256i pair = _mm256_add_epi32(point, point);
+            const __m512d inverse = _mm512_i32gather_pd(pair, t.points, 8);
+            const __m512d power = _mm512_i32gather_pd(_mm256_add_epi32(pair, one), t.points, 8);
+            const __m512d r = _mm512_sub_pd(_mm512_mul_pd(m, inverse), _mm512_set1_pd(1.0));
+            const __m512d inner =
+                _mm512_add_pd(_mm512_set1_pd(t.s2), _mm512_mul_pd(r, _mm512_set1_pd(t.s3)));
+            const __m512d middle = _mm512_add_pd(_mm512_set1_pd(t.s1), _mm512_mul_pd(r, inner));
+            const __m512d series = _mm512_add_pd(_mm512_set1_pd(1.0), _mm512_mul_pd(r, middle));
+            const __m512d y = _mm512_mul_pd(octave, _mm512_mul_pd(power, series));
+            const __m512i yBits = _mm512_castpd_si512(y);
+            const __m512i exponent = _mm512_srli_epi64(yBits, 52);
+            estimated &= _mm512_cmplt_epu64_mask(_mm512_sub_epi64(exponent, _mm512_set1_epi64(897)),
+                                                 _mm512_set1_epi64(254));
+            const __m256i dropped =
+                _mm512_cvtepi64_epi32(_mm512_and_si512(yBits, _mm512_set1_epi64(0x1fffffff)));
+            const __m256i fromDoubtStart = _mm256_sub_epi32(
+                dropped, _mm256_set1_epi32(static_cast<int>(0x10000000u - t.doubtWidth + 1u)));
+            estimated &= _mm256_cmpge_epu32_mask(
+                fromDoubtStart, _mm256_set1_epi32(static_cast<int>(2u * t.doubtWidth - 1u)));
+            direct = _mm512_cvtpd_ps(y);
+        }
         __m256 gain = _mm256_mask_blend_ps(inTable, direct, fromTable);
         gain = _mm256_mask_blend_ps(below, gain, _mm256_set1_ps(t.valueAtThreshold));
         _mm256_mask_storeu_ps(gains + base, lanes, gain);
