@@ -17,14 +17,13 @@ InstructionSet detect() {
     return InstructionSet::baseline;
 }
 
+// Found when the library loads, so no audio call waits on a first-use guard.
+const InstructionSet supported = detect();
 std::atomic<int> active{-1};
 
 }  // namespace
 
-InstructionSet supportedInstructionSet() {
-    static const InstructionSet supported = detect();
-    return supported;
-}
+InstructionSet supportedInstructionSet() { return supported; }
 
 InstructionSet activeInstructionSet() {
     const int set = active.load(std::memory_order_relaxed);
