@@ -70,6 +70,13 @@ void foldChannel(const float* h, std::int32_t half, const double* newest, float*
 }
 
 void widen(const float* in, double* out, std::int32_t count) {
+#if defined(BRL_WIDE_KERNELS)
+    switch (activeInstructionSet()) {
+        case InstructionSet::avx512: avx512::widen(in, out, count); return;
+        case InstructionSet::avx2: avx2::widen(in, out, count); return;
+        default: break;
+    }
+#endif
     for (std::int32_t i = 0; i < count; ++i) out[i] = in[i];
 }
 

@@ -304,6 +304,17 @@ template <typename V, bool Add>
     }
 }
 
+template <typename F, typename D>
+[[gnu::always_inline]] inline void widenLanes(const float* in, double* out, std::int32_t count) {
+    constexpr int W = sizeof(F) / sizeof(float);
+    std::int32_t i = 0;
+    for (; i + W <= count; i += W) {
+        const D v = __builtin_convertvector(loadVector<F>(in + i), D);
+        __builtin_memcpy(out + i, &v, sizeof(v));
+    }
+    for (; i < count; ++i) out[i] = in[i];
+}
+
 // out = in * gain, W floats at a time.
 template <typename F>
 [[gnu::always_inline]] inline void scaleLanes(const float* in, float* out, std::int32_t frames,

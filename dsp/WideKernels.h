@@ -33,6 +33,8 @@ struct GainCurveTables {
 #define BRL_WIDE_KERNELS 1
 
 namespace avx2 {
+// out[i] = in[i] widened to double.
+void widen(const float* in, double* out, std::int32_t count);
 // out = in * gain; out = dry out + wet in; q = k3 q^3 + k2 p^2 (in double, rounded once).
 void scale(const float* in, float* out, std::int32_t frames, float gain);
 void mix(const float* in, float* out, std::int32_t frames, float dry, float wet);
@@ -49,6 +51,8 @@ void firFold(const float* h, std::int32_t half, const double* newest, float* out
 }  // namespace avx2
 
 namespace avx512 {
+// out[i] = in[i] widened to double.
+void widen(const float* in, double* out, std::int32_t count);
 // out = in * gain; out = dry out + wet in; q = k3 q^3 + k2 p^2 (in double, rounded once).
 void scale(const float* in, float* out, std::int32_t frames, float gain);
 void mix(const float* in, float* out, std::int32_t frames, float dry, float wet);

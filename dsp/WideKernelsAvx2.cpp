@@ -6,6 +6,10 @@
 
 namespace avx2 {
 
+void widen(const float* in, double* out, std::int32_t count) {
+    widenLanes<Float4, Double4>(in, out, count);
+}
+
 void scale(const float* in, float* out, std::int32_t frames, float gain) {
     scaleLanes<Float8>(in, out, frames, gain);
 }

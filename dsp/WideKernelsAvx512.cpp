@@ -7,6 +7,10 @@
 
 namespace avx512 {
 
+void widen(const float* in, double* out, std::int32_t count) {
+    widenLanes<Float8, Double8>(in, out, count);
+}
+
 void scale(const float* in, float* out, std::int32_t frames, float gain) {
     scaleLanes<Float16>(in, out, frames, gain);
 }
