@@ -298,12 +298,14 @@ bool BiquadSection::processWide(BiquadSection* const* sections, std::int32_t cou
                                 float* const* outputs, std::int32_t frames) {
 #if defined(BRL_WIDE_KERNELS)
     const InstructionSet set = activeInstructionSet();
-    if (set == InstructionSet::baseline || channels != 2 || frames < wideMinimumFrames) {
+    // An odd count would leave one section to run alone, slower than the plain skewed pass.
+    if (set == InstructionSet::baseline || channels != 2 || frames < wideMinimumFrames ||
+        count % 2 != 0) {
         return false;
     }
     const float* const* source = inputs;
-    while (count >= 2) {
-        const std::int32_t pass = std::min(count & ~1, widePass);
+    while (count > 0) {
+        const std::int32_t pass = std::min(count, widePass);
         BiquadSectionView views[widePass];
         for (std::int32_t j = 0; j < pass; ++j) {
             views[j] = {sections[j]->numerator, sections[j]->denominator, sections[j]->inputState,
@@ -318,7 +320,6 @@ bool BiquadSection::processWide(BiquadSection* const* sections, std::int32_t cou
         sections += pass;
         count -= pass;
     }
-    if (count == 1) runSections(sections, 1, channels, source, outputs, frames);
     return true;
 #else
     (void)sections, (void)count, (void)channels, (void)inputs, (void)outputs, (void)frames;
