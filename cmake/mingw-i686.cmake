@@ -1,16 +1,5 @@
-# Cross-compiles the 32-bit Windows build with Debian's MinGW-w64 posix-thread compilers
-# (the win32-thread ones lack std::thread, which GoogleTest needs).
-set(CMAKE_SYSTEM_NAME Windows)
+# The 32-bit Windows build.
+set(BRL_MINGW_TRIPLE i686-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR x86)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
-# One self-contained DLL and self-contained test programs: no runtime DLLs to ship.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(BRL_WINE wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

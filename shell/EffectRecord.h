@@ -95,6 +95,34 @@ static_assert(offsetof(EffectRecord, pluginId) == 72);
 static_assert(offsetof(EffectRecord, pluginVersion) == 76);
 static_assert(offsetof(EffectRecord, processOverwritingFn) == 80);
 static_assert(offsetof(EffectRecord, future) == 84);
+#elif UINTPTR_MAX == 0xFFFFFFFFFFFFFFFFu
+// 64-bit Windows and 64-bit Linux: pointers on 8-byte boundaries, so padding after `magic`
+// and after `outputInputRatio`.
+static_assert(sizeof(EffectRecord) == 184);
+static_assert(offsetof(EffectRecord, magic) == 0);
+static_assert(offsetof(EffectRecord, dispatchFn) == 8);
+static_assert(offsetof(EffectRecord, processAddingFn) == 16);
+static_assert(offsetof(EffectRecord, setParameterFn) == 24);
+static_assert(offsetof(EffectRecord, getParameterFn) == 32);
+static_assert(offsetof(EffectRecord, programCount) == 40);
+static_assert(offsetof(EffectRecord, parameterCount) == 44);
+static_assert(offsetof(EffectRecord, inputCount) == 48);
+static_assert(offsetof(EffectRecord, outputCount) == 52);
+static_assert(offsetof(EffectRecord, flags) == 56);
+static_assert(offsetof(EffectRecord, reserved1) == 60);
+static_assert(offsetof(EffectRecord, reserved2) == 64);
+static_assert(offsetof(EffectRecord, latency) == 68);
+static_assert(offsetof(EffectRecord, reserved3) == 72);
+static_assert(offsetof(EffectRecord, reserved4) == 76);
+static_assert(offsetof(EffectRecord, outputInputRatio) == 80);
+static_assert(offsetof(EffectRecord, owner) == 88);
+static_assert(offsetof(EffectRecord, hostData) == 96);
+static_assert(offsetof(EffectRecord, pluginId) == 104);
+static_assert(offsetof(EffectRecord, pluginVersion) == 108);
+static_assert(offsetof(EffectRecord, processOverwritingFn) == 112);
+static_assert(offsetof(EffectRecord, future) == 120);
+#else
+#error "the record is laid out for 32-bit and 64-bit pointers only"
 #endif
 
 // The module's one export, under the name the host looks up.
