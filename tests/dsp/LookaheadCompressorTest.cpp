@@ -43,6 +43,8 @@ Signal model(const LookaheadCompressor& c, const Signal& x, const std::set<int>&
     const double release = c.getReleaseCoeff();
     double level = 0.0, gain = c.getMakeupGain(), target = gain;
     Signal y(x.size());
+    // L = (1 - r) x[k]^2 + r L; where k % 4 == 0: G = c G + (1 - c) P, P = curve(L);
+    // y[k] = G x[k - N]
     for (int k = 0; k < static_cast<int>(x.size()); ++k) {
         level = (1.0 - r) * (double(x[k]) * double(x[k])) + r * level;
         if (k % 4 == 0) {
