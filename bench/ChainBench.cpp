@@ -12,6 +12,7 @@
 #include "dsp/FirHighPass.h"
 #include "dsp/FirKernelBank.h"
 #include "dsp/HarmonicShaper.h"
+#include "dsp/InstructionSet.h"
 #include "dsp/LookaheadCompressor.h"
 #include "params/BrillianteerParameters.h"
 
@@ -94,6 +95,21 @@ void engineStereo44100Block512(benchmark::State& state) {
     runEngine(state, b);
 }
 BENCHMARK(engineStereo44100Block512);
+
+// The same on each instruction set the machine has (0 baseline, 1 AVX2, 2 AVX-512).
+void engineOnInstructionSet(benchmark::State& state) {
+    const auto wanted = static_cast<InstructionSet>(state.range(0));
+    if (limitInstructionSet(wanted) != wanted) {
+        limitInstructionSet(supportedInstructionSet());
+        state.SkipWithError("this machine does not have that instruction set");
+        return;
+    }
+    state.SetLabel(instructionSetName(wanted));
+    StereoBuffers b;
+    runEngine(state, b);
+    limitInstructionSet(supportedInstructionSet());
+}
+BENCHMARK(engineOnInstructionSet)->Arg(0)->Arg(1)->Arg(2);
 
 // A tenth of a second of the test signal, then noise at -200 dBFS, in a loop: filter and
 // envelope states decay towards the denormal range. Must run no slower than the case above.
