@@ -6,54 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "host/EditorDisplay.h"
-#include "host/PluginInstance.h"
-#include "host/PluginLibrary.h"
-#include "shell/Opcodes.h"
+#include "tests/host/LiveEditor.h"
 #include "tests/support/XvfbSession.h"
 
 // `plxhost editor --window` used by a person: the real pointer and keyboard of an X server of
 // the test's own, moved with XTest, and what plxhost prints as it happens.
 namespace {
 
-constexpr int editorWidth = 330;
-constexpr int editorHeight = 260;
-
-// The values of one parameter's "set" lines, in order.
-std::vector<float> valuesSet(const std::string& output, const std::string& name) {
-    std::vector<float> values;
-    std::istringstream lines(output);
-    std::string line;
-    const std::string prefix = "set        " + name + " ";
-    while (std::getline(lines, line)) {
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            values.push_back(std::stof(line.substr(prefix.size())));
-    }
-    return values;
-}
-
-// The editor as the headless display draws it after the same gestures, played in this process
-// through the plug-in's record.
-std::vector<std::uint32_t> headlessRender(const std::function<void(EditorDisplay&)>& gestures) {
-    PluginLibrary library;
-    std::string error;
-    EXPECT_TRUE(library.load(BRILLIANTEER_PATH, error)) << error;
-    PluginInstance plugin(library);
-    EXPECT_TRUE(plugin.create());
-    EditorDisplay display(editorWidth, editorHeight);
-    plugin.dispatch(opEditorOpen, 0, 0, display.parentWindow());
-    gestures(display);
-    for (int i = 0; i < 4; ++i) {
-        display.compose();
-        plugin.dispatch(opEditorIdle);
-        display.advanceTime(50);
-    }
-    display.compose();
-    std::vector<std::uint32_t> pixels = display.pixels();
-    plugin.dispatch(opEditorClose);
-    plugin.close();
-    return pixels;
-}
+using live_editor::editorHeight;
+using live_editor::editorWidth;
+using live_editor::headlessRender;
+using live_editor::valuesSet;
 
 TEST(PlxhostWindowTest, APersonsMouseWheelAndKeysChangeTheParametersAndTheWindowShowsTheRender) {
     XvfbSession x;

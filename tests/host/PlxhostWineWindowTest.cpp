@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "editor/EditorLayout.h"
+#include "tests/host/LiveEditor.h"
+#include "tests/support/XvfbSession.h"
+
+// The Windows build's `plxhost.exe editor --window` under Wine, used by a person: the X
+// server's real pointer and keys, moved with XTest, reach the controls through Win32, which
+// read the mouse and the button state themselves. Run by the test script after each Windows
+// build, which names Wine and that build in BRL_WINE, BRL_WINDOWS_PLXHOST and
+// BRL_WINDOWS_PLUGIN.
+namespace {
+
+using live_editor::editorHeight;
+using live_editor::editorWidth;
+
+// Wine needs seconds to start a program, many more where 32-bit programs run emulated.
+constexpr int startMs = 120000;
+constexpr int answerMs = 20000;
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// The drive Wine maps the Linux root to, with Windows separators.
+std::string windowsPath(std::string path) {
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return "Z:" + path;
+}
+
+// Glyphs are rasterised by each system's own font engine.
+bool inText(int x, int y) {
+    auto inside = [x, y](const Rect& r) {
+        return r.left <= x && x < r.right && r.top <= y && y < r.bottom;
+    };
+    for (const Rect& field : editor_layout::numberFields) {
+        if (inside(field)) return true;
+    }
+    return inside(editor_layout::frequencyField) || inside(editor_layout::densityField);
+}
+
+// A person's click: the button is held a moment, long enough for a control that asks for the
+// button's state when it hears of the press.
+void holdClick(XvfbSession& x, unsigned long window, int cx, int cy) {
+    x.moveTo(window, cx, cy);
+    x.press();
+    x.pause(150);
+    x.release();
+    x.pause(100);
+}
+
+TEST(PlxhostWineWindowTest, APersonsMouseAndKeysChangeTheParametersAndTheWindowShowsTheRender) {
+    const std::string wine = environment("BRL_WINE");
+    const std::string plxhost = environment("BRL_WINDOWS_PLXHOST");
+    const std::string plugin = environment("BRL_WINDOWS_PLUGIN");
+    ASSERT_FALSE(wine.empty() || plxhost.empty() || plugin.empty())
+        << "name Wine, plxhost.exe and the DLL in BRL_WINE, BRL_WINDOWS_PLXHOST and "
+           "BRL_WINDOWS_PLUGIN";
+    XvfbSession x;
+    ASSERT_TRUE(x.isRunning()) << "Xvfb with XTest is needed";
+    ChildProcess host({wine, plxhost, "editor", windowsPath(plugin), "--window"});
+    ASSERT_TRUE(host.waitFor("in a window", startMs)) << host.output();
+    const unsigned long window = x.findWindow("plxhost editor", answerMs);
+    ASSERT_NE(window, 0u);
+    x.pause(300);
+
+    // The 2nd fader, dragged up from the middle of its track.
+    x.drag(window, 120, 150, 120, 110);
+    ASSERT_TRUE(host.waitFor("end edit", answerMs)) << host.output();
+    const std::string& out = host.output();
+    const std::size_t begin = out.find("begin edit 3");
+    ASSERT_NE(begin, std::string::npos) << out;
+    EXPECT_LT(begin, out.find("set        2nd")) << out;
+    EXPECT_LT(out.find("set        2nd"), out.find("end edit   3")) << out;
+    const std::vector<float> dragged = live_editor::valuesSet(out, "2nd");
+    ASSERT_GE(dragged.size(), 3u) << "the values arrive while the drag goes on\n" << out;
+    for (std::size_t i = 1; i < dragged.size(); ++i) EXPECT_GT(dragged[i], dragged[i - 1]);
+
+    holdClick(x, window, 81, 67);
+    ASSERT_TRUE(host.waitFor("set        Kick     1.000000", answerMs)) << host.output();
+
+    holdClick(x, window, 44, 208);
+    x.type("-3,5\n");
+    ASSERT_TRUE(host.waitFor("set        InGain   0.634615", answerMs)) << host.output();
+
+    x.pause(300);
+    const std::vector<std::uint32_t> shown = x.readWindow(window, editorWidth, editorHeight);
+    const std::vector<std::uint32_t> rendered =
+        live_editor::headlessRender([](EditorDisplay& display) {
+            display.drag(120, 150, 120, 110);
+            display.click(81, 67);
+            display.click(44, 208);
+            display.type("-3,5");
+            display.enter();
+        });
+    ASSERT_EQ(shown.size(), rendered.size());
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const int px = static_cast<int>(i % editorWidth);
+        const int py = static_cast<int>(i / editorWidth);
+        if (shown[i] == rendered[i] || inText(px, py)) continue;
+        XvfbSession::writePng(shown, editorWidth, editorHeight, "plxhost_wine_window.png");
+        XvfbSession::writePng(rendered, editorWidth, editorHeight,
+                              "plxhost_wine_window_expected.png");
+        ADD_FAILURE() << "first wrong pixel outside text at (" << px << ", " << py << "): shown "
+                      << std::hex << shown[i] << ", rendered " << rendered[i] << "\n"
+                      << host.output();
+        break;
+    }
+
+    x.closeWindow(window);
+    EXPECT_EQ(host.wait(answerMs), 0) << host.output();
+    EXPECT_NE(host.output().find("closed"), std::string::npos) << host.output();
+}
+
+}  // namespace
