@@ -19,7 +19,7 @@ using live_editor::editorHeight;
 using live_editor::editorWidth;
 
 // Wine needs seconds to start a program, many more where 32-bit programs run emulated.
-constexpr int startMs = 120000;
+constexpr int startMs = 300000;
 constexpr int answerMs = 20000;
 
 std::string environment(const char* name) {
