@@ -71,8 +71,9 @@ TEST(PlxhostWineWindowTest, APersonsMouseAndKeysChangeTheParametersAndTheWindowS
     ASSERT_NE(window, 0u);
     x.pause(300);
 
-    // The 2nd fader, dragged up from the middle of its track.
-    x.drag(window, 120, 150, 120, 110);
+    // The 2nd fader, dragged up from the middle of its track. The fader reads the pointer
+    // between notifications 70 ms apart, so the end is held as long as a person would.
+    x.drag(window, 120, 150, 120, 110, 12, 400);
     ASSERT_TRUE(host.waitFor("end edit", answerMs)) << host.output();
     const std::string& out = host.output();
     const std::size_t begin = out.find("begin edit 3");
