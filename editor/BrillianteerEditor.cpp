@@ -183,6 +183,12 @@ std::int32_t BrillianteerEditor::parameterOfTag(std::int32_t tag) {
     }
 }
 
+std::int32_t BrillianteerEditor::parameterOfBracket(std::int32_t tag) {
+    if (tag == frequencySwitchTag) return BrillianteerParameters::Freq;
+    if (tag == densitySwitchTag) return BrillianteerParameters::Density;
+    return parameterOfTag(tag);
+}
+
 void BrillianteerEditor::stepParameter(std::int32_t index, float direction) {
     ParameterSet& p = *parameters;
     const float minimum = p.getMinimum(index);

@@ -35,6 +35,8 @@ public:
 
     // The meter value (0..1) that shows a level in dB: one of 30 steps.
     static float meterPosition(float levelDb);
+    // The parameter an edit bracket's index (the dragged control's tag) stands for; -1 if none.
+    static std::int32_t parameterOfBracket(std::int32_t tag);
 
     enum Tag : std::int32_t {
         aboutTag = 0,

@@ -26,7 +26,6 @@ public:
     void clear();
 
     std::int32_t getDefaultId() const { return defaultId; }
-    std::int32_t getFirstId() const { return firstId; }
     std::int32_t getCount() const { return count; }
 
 private:

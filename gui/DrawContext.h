@@ -80,7 +80,6 @@ public:
     std::int32_t getFontId() const { return fontId; }
     Color getFontColor() const { return fontColor; }
     std::int32_t getLineWidth() const { return lineWidth; }
-    Color getFrameColor() const { return frameColor; }
     Color getFillColor() const { return fillColor; }
     std::int32_t getLineStyle() const { return lineStyle; }
     Rect getClipRect() const { return clipRect; }

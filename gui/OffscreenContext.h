@@ -20,7 +20,6 @@ public:
 
     std::int32_t getWidth() const { return width; }
     std::int32_t getHeight() const { return height; }
-    Color getBackgroundColor() const { return backgroundColor; }
 
 private:
     bool ownsBitmap = true;

@@ -383,6 +383,16 @@ void X11EditorWindow::refresh() {
     lastShown = realNow();
 }
 
+void X11EditorWindow::setVisible(bool visible) {
+    if (!connection || closed) return;
+    QuietErrors quiet(connection);
+    if (visible)
+        XMapWindow(connection, window);
+    else
+        XUnmapWindow(connection, window);
+    exposed = true;
+}
+
 void X11EditorWindow::waitForEvents(int milliseconds) const {
     if (!connection) return;
     if (XPending(connection) > 0) return;

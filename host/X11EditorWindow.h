@@ -45,6 +45,8 @@ public:
     // Composes the plug-in's windows and copies the pixels to the window where they changed or
     // were exposed.
     void refresh();
+    // Maps or unmaps the window.
+    void setVisible(bool visible);
     // Waits until an X event arrives or the milliseconds pass.
     void waitForEvents(int milliseconds) const;
 

@@ -84,20 +84,6 @@ std::string text(EffectSession& effect, std::int32_t opcode) {
     return buffer;
 }
 
-const char* portName(std::uint32_t index) {
-    switch (index) {
-        case InLeft: return "In L";
-        case InRight: return "In R";
-        case OutLeft: return "Out L";
-        case OutRight: return "Out R";
-        case Latency: return "Latency";
-        case MeterLeft: return "Meter L";
-        case MeterRight: return "Meter R";
-        case Clip: return "Clip";
-        default: return "";
-    }
-}
-
 }  // namespace
 
 BundleWriter::BundleWriter(EffectSession& effect, Options options)
@@ -135,7 +121,16 @@ std::string BundleWriter::manifest() const {
     }
     if (!options.uiBinary.empty()) {
         out << "\n<" << kPluginUri << "#ui>\n    a ui:X11UI ;\n    ui:binary <" << options.uiBinary
-            << "> .\n";
+            << "> ;\n    lv2:requiredFeature ui:idleInterface ;\n"
+            << "    lv2:optionalFeature ui:parent , ui:resize , ui:touch ;\n"
+            << "    lv2:extensionData ui:idleInterface , ui:showInterface";
+        // The meters and the clip lamp follow the output ports.
+        for (std::uint32_t index : {MeterLeft, MeterRight, Clip}) {
+            out << " ;\n    ui:portNotification [\n        ui:plugin <" << kPluginUri
+                << "> ;\n        lv2:symbol \"" << port(index).symbol
+                << "\" ;\n        ui:protocol ui:floatProtocol\n    ]";
+        }
+        out << " .\n";
     }
     return out.str();
 }
@@ -176,26 +171,24 @@ std::string BundleWriter::portDescription(std::uint32_t index) const {
     }
     out << " ;\n        lv2:index " << index << " ;\n        lv2:symbol " << quoted(p.symbol);
     if (p.kind == Kind::ControlInput) return out.str() + controlInputDescription(p.parameter);
-    const ParameterSet& table = effect.parameters();
+    out << " ;\n        lv2:name " << quoted(p.name);
     switch (index) {
         case Latency:
-            out << " ;\n        lv2:name " << quoted(portName(index))
-                << " ;\n        lv2:portProperty lv2:reportsLatency , lv2:integer"
+            out << " ;\n        lv2:portProperty lv2:reportsLatency , lv2:integer"
                 << " ;\n        lv2:designation lv2:latency ;\n        lv2:minimum 0 ;\n"
                 << "        lv2:maximum " << largestLatency << " ;\n        units:unit units:frame";
             break;
         case MeterLeft:
         case MeterRight:
-            out << " ;\n        lv2:name " << quoted(portName(index)) << " ;\n        lv2:minimum "
-                << number(BrillianteerParameters::meterFloorDb) << " ;\n        lv2:maximum "
-                << number(kMeterMaximumDb) << " ;\n        units:unit units:db";
+            out << " ;\n        lv2:minimum " << number(BrillianteerParameters::meterFloorDb)
+                << " ;\n        lv2:maximum " << number(kMeterMaximumDb)
+                << " ;\n        units:unit units:db";
             break;
         case Clip:
-            out << " ;\n        lv2:name " << quoted(table.getName(BrillianteerParameters::Clip))
-                << " ;\n        lv2:portProperty lv2:toggled ;\n        lv2:minimum 0.0 ;\n"
+            out << " ;\n        lv2:portProperty lv2:toggled ;\n        lv2:minimum 0.0 ;\n"
                 << "        lv2:maximum 1.0";
             break;
-        default: out << " ;\n        lv2:name " << quoted(portName(index)); break;
+        default: break;
     }
     return out.str() + "\n    ]";
 }

@@ -10,8 +10,8 @@ namespace {
 constexpr PlxIntPtr kHostVersion = 2400;
 }  // namespace
 
-std::unique_ptr<EffectSession> EffectSession::create() {
-    auto* effect = new (std::nothrow) BrillianteerEffect(&EffectSession::answerRequest);
+std::unique_ptr<EffectSession> EffectSession::create(HostCallback callback) {
+    auto* effect = new (std::nothrow) BrillianteerEffect(callback);
     if (!effect) return nullptr;
     if (effect->startup() == 0 || !effect->getParameters()) {
         delete effect;

@@ -13,8 +13,10 @@ class ParameterSet;
 // values the LV2 ports carry.
 class EffectSession {
 public:
-    // Null when the effect cannot be created.
-    static std::unique_ptr<EffectSession> create();
+    // Null when the effect cannot be created. A host that hears the effect's requests (the
+    // user interface, for its editor's changes) gives its own callback, which answers the rest
+    // through answerRequest.
+    static std::unique_ptr<EffectSession> create(HostCallback callback = &answerRequest);
     // Sends close, after which the effect has destroyed itself.
     ~EffectSession();
     EffectSession(const EffectSession&) = delete;
@@ -27,14 +29,16 @@ public:
     std::int32_t latency() const { return record->latency; }
     std::int32_t programCount() const { return record->programCount; }
     ParameterSet& parameters() const { return table; }
-
-private:
-    EffectSession(EffectRecord* record, ParameterSet& table) : record(record), table(table) {}
+    // The host's own pointer in the record, for its callback to find it by.
+    void setHostData(void* data) { record->hostData = data; }
 
     // The requests the effect sends to its host. Called on the audio thread too: it only
     // answers from constants.
     static PlxIntPtr answerRequest(EffectRecord* effect, std::int32_t opcode, std::int32_t index,
                                    PlxIntPtr value, void* ptr, float opt);
+
+private:
+    EffectSession(EffectRecord* record, ParameterSet& table) : record(record), table(table) {}
 
     EffectRecord* record;
     ParameterSet& table;

@@ -11,6 +11,8 @@ enum class Kind { AudioInput, AudioOutput, ControlInput, ControlOutput };
 
 struct Port {
     const char* symbol;
+    // Null for a control input, which takes the name of its parameter.
+    const char* name;
     Kind kind;
     // The parameter a control input sets (its name, unit and range come from the parameter
     // table), or -1.

@@ -77,7 +77,18 @@ void BrillianteerEffect::processBlock(float** inputs, float** outputs, std::int3
     }
     if (parameters->getApplyBusy() <= 0) engine->applyParameters(*parameters);
     engine->process(inputs, outputs, frames, accumulate);
+    silenceNonFinite(outputs, frames);
     publishMetersIfWanted();
+}
+
+// Input far beyond full scale overflows the shaper, and a host may hand over samples that are
+// not numbers: the host hears silence there while the chain repairs its state.
+void BrillianteerEffect::silenceNonFinite(float** outputs, std::int32_t frames) const {
+    for (std::int32_t k = 0; k < engineOutputs; ++k) {
+        float* out = outputs[k];
+        for (std::int32_t n = 0; n < frames; ++n)
+            if (!std::isfinite(out[n])) out[n] = 0.0f;
+    }
 }
 
 void BrillianteerEffect::publishMetersIfWanted() {

@@ -38,6 +38,7 @@ protected:
 
 private:
     void publishMetersIfWanted();
+    void silenceNonFinite(float** outputs, std::int32_t frames) const;
 
     BrillianteerEngine* engine = nullptr;
 };

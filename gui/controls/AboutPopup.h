@@ -27,7 +27,6 @@ public:
 
     const char* getLineText() const { return lineText; }
     const Rect& getLineRect() const { return lineRect; }
-    Color getLineColor() const { return lineColor; }
     std::int32_t getLineAlign() const { return lineAlign; }
     bool isLineShown() const { return lineShown; }
 

@@ -23,9 +23,7 @@ public:
     // closing gives back the click area and redraws the whole frame. Both tell the listener.
     void onMouse(DrawContext* context, Point where) override;
 
-    const Rect& getDisplayRect() const { return displayRect; }
     const Rect& getSavedRect() const { return savedRect; }
-    Point getPictureOffset() const { return pictureOffset; }
 
 protected:
     Rect displayRect;

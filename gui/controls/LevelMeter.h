@@ -28,8 +28,6 @@ public:
     void draw(DrawContext* context) override;
     virtual void setFallStep(float step);
 
-    float getFallStep() const { return fallStep; }
-    std::int32_t getLedCount() const { return ledCount; }
     std::int32_t getStyle() const { return style; }
     const Rect& getOnRect() const { return onRect; }
     const Rect& getOffRect() const { return offRect; }

@@ -32,7 +32,6 @@ public:
     bool wheel(DrawContext* context, Point where, float distance) override;
 
     Point getOffset() const { return offset; }
-    std::int32_t getFrameHeight() const { return frameHeight; }
     std::int32_t getStyle() const { return style; }
 
 private:

@@ -46,7 +46,6 @@ public:
     // or until the field closes.
     platform::Brush* editFieldColors(platform::Surface* fieldSurface) override;
 
-    const char* getTextPointer() const { return text; }
     platform::Window* getEditWindow() const { return editWindow; }
     platform::Font* getEditFont() const { return editFont; }
 

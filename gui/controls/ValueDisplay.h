@@ -53,11 +53,8 @@ public:
     virtual void setFontStyle(std::int32_t newFontStyle);
     virtual void setTextTransparent(bool on);
 
-    std::int32_t getFont() const { return fontId; }
-    std::int32_t getTextAlign() const { return textAlign; }
     std::int32_t getStyle() const { return style; }
     Color getFontColor() const { return fontColor; }
-    Color getBackColor() const { return backColor; }
 
 protected:
     // Background (bitmap, or fill and outline, or bevel), then the text unless styleNoText, and

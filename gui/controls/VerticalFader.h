@@ -53,8 +53,6 @@ public:
     std::int32_t getHandlePos() const { return handlePos; }
     std::int32_t getStyle() const { return style; }
     Point getOffset() const { return offset; }
-    Point getHandleOffset() const { return handleOffset; }
-    bool isHandleTransparent() const { return handleTransparent; }
 
 private:
     // Handle top inside the control for the current value, kept inside the travel.

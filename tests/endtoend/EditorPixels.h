@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "editor/EditorLayout.h"
 #include "platform/ModuleHandle.h"
 #include "platform/Picture.h"
 #include "platform/Surface.h"
@@ -45,13 +46,13 @@ using PixelReader = std::function<std::uint32_t(int x, int y)>;
 // The top row at which the handle's picture, seen through its white see-through pixels, covers
 // fader 0 (Input) .. 4 (Mix); -1 when it is nowhere on the track.
 inline int handleTop(const PixelReader& shown, const Artwork& handle, int fader) {
-    const int left = 38 + 38 * fader;
-    for (int top = 93; top <= 183; ++top) {
+    const Rect& track = editor_layout::faders[fader];
+    for (int top = track.top; top <= track.bottom - handle.height; ++top) {
         bool covers = true;
         for (int y = 0; y < handle.height && covers; ++y) {
             for (int x = 0; x < handle.width && covers; ++x) {
                 const std::uint32_t want = handle.pixel(x, y);
-                covers = want == white || shown(left + x, top + y) == want;
+                covers = want == white || shown(track.left + x, top + y) == want;
             }
         }
         if (covers) return top;

@@ -6,25 +6,15 @@
 #include "shell/Opcodes.h"
 #include "tests/endtoend/AudioBuffers.h"
 #include "tests/endtoend/PluginHarness.h"
+#include "tests/support/BigEndian.h"
 
 namespace {
 
 constexpr std::int32_t kProgramBytes = 112;
 constexpr std::int32_t kBankBytes = 1120;
 
-float bigEndianFloat(const unsigned char* bytes) {
-    const std::uint32_t word = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
-                               (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
-    float value;
-    std::memcpy(&value, &word, sizeof(value));
-    return value;
-}
-
-void putBigEndianFloat(unsigned char* bytes, float value) {
-    std::uint32_t word;
-    std::memcpy(&word, &value, sizeof(word));
-    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<unsigned char>(word >> (24 - 8 * i));
-}
+using big_endian::readFloat;
+using big_endian::writeFloat;
 
 class PluginLifecycleTest : public PluginHarness {
 protected:
@@ -66,14 +56,14 @@ TEST_F(PluginLifecycleTest, TheBankChunkCarriesNamesMeterFloorAndDefaultsBigEndi
         const unsigned char* program = bank.data() + kProgramBytes * k;
         EXPECT_STREQ(reinterpret_cast<const char*>(program + 48),
                      ("Init " + std::to_string(k + 1)).c_str());
-        EXPECT_EQ(bigEndianFloat(program + 40), -80.0f);
-        EXPECT_EQ(bigEndianFloat(program + 44), -80.0f);
-        EXPECT_NEAR(bigEndianFloat(program), 20.0f / 26.0f, 1e-6f);
-        EXPECT_EQ(bigEndianFloat(program + 28), 1.0f / 3.0f);
+        EXPECT_EQ(readFloat(program + 40), -80.0f);
+        EXPECT_EQ(readFloat(program + 44), -80.0f);
+        EXPECT_NEAR(readFloat(program), 20.0f / 26.0f, 1e-6f);
+        EXPECT_EQ(readFloat(program + 28), 1.0f / 3.0f);
     }
     const auto preset = chunk(true);
     ASSERT_EQ(preset.size(), static_cast<std::size_t>(kProgramBytes));
-    EXPECT_NEAR(bigEndianFloat(preset.data()), 0.76923f, 1e-5f);
+    EXPECT_NEAR(readFloat(preset.data()), 0.76923f, 1e-5f);
 }
 
 TEST_F(PluginLifecycleTest, ChunksRoundTripBetweenInstances) {
@@ -96,7 +86,7 @@ TEST_F(PluginLifecycleTest, ChunksRoundTripBetweenInstances) {
 
 TEST_F(PluginLifecycleTest, ALoadedBankIsWhatTheNextProgramChangeSelects) {
     auto bank = chunk(false);
-    putBigEndianFloat(bank.data() + kProgramBytes * 3 + 28, 1.0f);
+    writeFloat(bank.data() + kProgramBytes * 3 + 28, 1.0f);
     plugin->dispatch(opSetStateData, 0, static_cast<PlxIntPtr>(bank.size()), bank.data());
     plugin->dispatch(opSetProgram, 0, 3);
     EXPECT_EQ(text(opGetParameterText, 7), "7000.000");
@@ -106,7 +96,7 @@ TEST_F(PluginLifecycleTest, StateDataIsBoundedByItsTarget) {
     std::vector<unsigned char> oversized(kBankBytes * 3, 0);
     const auto before = chunk(false);
     std::vector<unsigned char> source = before;
-    putBigEndianFloat(source.data() + 4, 0.125f);
+    writeFloat(source.data() + 4, 0.125f);
     source.resize(oversized.size(), 0xAB);
     plugin->dispatch(opSetStateData, 0, static_cast<PlxIntPtr>(source.size()), source.data());
     EXPECT_FLOAT_EQ(plugin->getParameter(1), 0.125f);
@@ -120,8 +110,8 @@ TEST_F(PluginLifecycleTest, StateDataIsBoundedByItsTarget) {
 
     // A short program copies what it has.
     std::vector<unsigned char> partial(8);
-    putBigEndianFloat(partial.data(), 0.5f);
-    putBigEndianFloat(partial.data() + 4, 0.75f);
+    writeFloat(partial.data(), 0.5f);
+    writeFloat(partial.data() + 4, 0.75f);
     plugin->dispatch(opSetStateData, 1, 8, partial.data());
     EXPECT_FLOAT_EQ(plugin->getParameter(0), 0.5f);
     EXPECT_FLOAT_EQ(plugin->getParameter(1), 0.75f);

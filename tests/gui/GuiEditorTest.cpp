@@ -18,11 +18,7 @@ namespace headless = platform::headless;
 using recording_host::opcodes;
 using recording_host::requests;
 
-class TestEffect : public EffectBaseEx {
-public:
-    TestEffect() : EffectBaseEx(recording_host::callback, 1, 1) {}
-    void process(float**, float**, std::int32_t) override {}
-};
+using TestEffect = recording_host::RecordingEffect;
 
 // Builds a frame with one control on open, as the plug-in's editor does, and records what the
 // base classes call.

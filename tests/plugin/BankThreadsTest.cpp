@@ -12,6 +12,7 @@
 #include "plugin/BrillianteerEffect.h"
 #include "shell/EditorBase.h"
 #include "shell/Opcodes.h"
+#include "tests/support/BigEndian.h"
 
 // Hosts call the bank from more than one thread: an interface thread switches programs, sets
 // chunks and runs the editor while another takes chunks for autosave and reads parameters, and
@@ -30,14 +31,6 @@ constexpr std::int32_t kBlock = 512;
 
 PlxIntPtr quietHost(EffectRecord*, std::int32_t opcode, std::int32_t, PlxIntPtr, void*, float) {
     return opcode == hostRequestVersion ? 2200 : 0;
-}
-
-float bigEndianFloat(const unsigned char* bytes) {
-    const std::uint32_t word = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
-                               (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
-    float value;
-    std::memcpy(&value, &word, sizeof(value));
-    return value;
 }
 
 struct Instance {
@@ -92,7 +85,7 @@ bool matchesBank(const Instance& instance, const Bytes& chunk, std::size_t progr
     for (std::size_t at = 0; at < chunk.size(); ++at) {
         const std::size_t offset = at % kProgramBytes;
         if (offset >= kMeterOffset && offset < kMeterOffset + kMeterBytes) {
-            if (offset % 4 == 0 && !std::isfinite(bigEndianFloat(&chunk[at]))) return false;
+            if (offset % 4 == 0 && !std::isfinite(big_endian::readFloat(&chunk[at]))) return false;
             continue;
         }
         if (chunk[at] != instance.bank[program * kProgramBytes + at]) return false;
@@ -222,8 +215,9 @@ TEST_P(BankThreadsTest, EveryChunkIsAWholeCopyAndTheBankSurvivesTwoHostThreadsAn
         EXPECT_TRUE(matchesBank(*instance, instance->chunk(false), 0));
         const std::size_t valuesAt = program * kProgramBytes;
         for (std::int32_t i = 0; i < kAutomatable; ++i)
-            EXPECT_EQ(instance->record->getParameterFn(instance->record, i),
-                      bigEndianFloat(&instance->bank[valuesAt + 4 * static_cast<std::size_t>(i)]))
+            EXPECT_EQ(
+                instance->record->getParameterFn(instance->record, i),
+                big_endian::readFloat(&instance->bank[valuesAt + 4 * static_cast<std::size_t>(i)]))
                 << "parameter " << i << " of program " << program;
     }
 }

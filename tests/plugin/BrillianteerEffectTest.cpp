@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -8,6 +9,7 @@
 
 #include "plugin/BrillianteerEffect.h"
 #include "shell/Opcodes.h"
+#include "tests/support/BigEndian.h"
 
 namespace {
 
@@ -39,11 +41,8 @@ Bytes extremeBank() {
                               -1.0f};
     Bytes bank(kPrograms * kProgramBytes, 0);
     for (std::size_t k = 0; k < kPrograms; ++k) {
-        std::uint32_t word;
-        std::memcpy(&word, &extremes[k % 8], sizeof(word));
         for (std::size_t at = 0; at < 48; at += 4)
-            for (int b = 0; b < 4; ++b)
-                bank[k * kProgramBytes + at + b] = static_cast<unsigned char>(word >> (24 - 8 * b));
+            big_endian::writeFloat(&bank[k * kProgramBytes + at], extremes[k % 8]);
     }
     return bank;
 }
@@ -83,6 +82,41 @@ TEST(BrillianteerEffectTest, AnyChunkLoadsAndEveryProgramPlaysToFiniteOutput) {
                 const float value = record->getParameterFn(record, i);
                 EXPECT_TRUE(value >= 0.0f && value <= 1.0f) << c.what << ", parameter " << i;
             }
+        }
+    }
+}
+
+// Finite input so large that the harmonics overflow, or input that is not a number at all.
+TEST(BrillianteerEffectTest, OutputStaysFiniteWhateverTheInput) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float inputs[] = {
+        1e20f, 1e38f, -std::numeric_limits<float>::max(), std::numeric_limits<float>::quiet_NaN(),
+        inf,   -inf};
+    for (float bad : inputs) {
+        for (bool accumulate : {false, true}) {
+            BrillianteerEffect effect(quietHost);
+            ASSERT_EQ(effect.startup(), 1);
+            EffectRecord* record = effect.getRecord();
+            record->dispatchFn(record, opSetBlockSize, 0, kBlock, nullptr, 0.0f);
+            record->dispatchFn(record, opSetActive, 0, 1, nullptr, 0.0f);
+            std::vector<float> in(kBlock), left(kBlock), right(kBlock);
+            float* inputs[2] = {in.data(), in.data()};
+            float* outputs[2] = {left.data(), right.data()};
+            int nonFinite = 0;
+            for (int block = 0; block < 8; ++block) {
+                for (std::int32_t n = 0; n < kBlock; ++n)
+                    in[n] =
+                        block == 2 || n == 5 ? bad : 0.5f * static_cast<float>(std::sin(0.3 * n));
+                std::fill(left.begin(), left.end(), 0.0f);
+                std::fill(right.begin(), right.end(), 0.0f);
+                if (accumulate)
+                    record->processAddingFn(record, inputs, outputs, kBlock);
+                else
+                    record->processOverwritingFn(record, inputs, outputs, kBlock);
+                for (std::int32_t n = 0; n < kBlock; ++n)
+                    nonFinite += !std::isfinite(left[n]) + !std::isfinite(right[n]);
+            }
+            EXPECT_EQ(nonFinite, 0) << bad << (accumulate ? ", adding" : ", replacing");
         }
     }
 }

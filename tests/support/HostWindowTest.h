@@ -8,9 +8,11 @@
 #include "gui/Color.h"
 #include "gui/Frame.h"
 #include "gui/GuiEditor.h"
+#include "platform/Picture.h"
 #include "platform/Surface.h"
 #include "platform/Window.h"
 #include "platform/headless/HeadlessScript.h"
+#include "tests/gui/Canvas.h"
 
 // A host's top-level window on the headless screen, with the clock at a known time and no key
 // held, into which a test opens a frame (or an editor, which opens its own). Everything is
@@ -77,6 +79,14 @@ protected:
         platform::releaseWindowSurface(window, surface);
         return {static_cast<std::uint8_t>(c & 0xFF), static_cast<std::uint8_t>(c >> 8 & 0xFF),
                 static_cast<std::uint8_t>(c >> 16 & 0xFF), 0};
+    }
+
+    // What the frame's window shows, copied into a canvas from the window's top left for the
+    // canvas's comparisons.
+    void readWindow(Canvas& into) const {
+        platform::Surface* surface = platform::acquireWindowSurface(window);
+        platform::copyArea(into.surface(), {0, 0, into.width, into.height}, surface, 0, 0);
+        platform::releaseWindowSurface(window, surface);
     }
 
     platform::Window* host = nullptr;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "shell/EffectBaseEx.h"
 #include "shell/EffectRecord.h"
 
 // The host's side of the record for tests that check what an effect asks of its host: the
@@ -45,5 +46,12 @@ inline std::vector<std::int32_t> opcodes() {
     for (const Request& r : requests) result.push_back(r.opcode);
     return result;
 }
+
+// An effect with one input and one output that does nothing but talk to the recording host.
+class RecordingEffect : public EffectBaseEx {
+public:
+    RecordingEffect() : EffectBaseEx(callback, 1, 1) {}
+    void process(float**, float**, std::int32_t) override {}
+};
 
 }  // namespace recording_host

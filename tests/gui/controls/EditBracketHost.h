@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "shell/EffectBaseEx.h"
 #include "tests/support/RecordingHost.h"
 
 // An effect whose host writes the edit brackets it is sent ("begin 17", "end 17") into one log,
@@ -22,10 +21,6 @@ inline void reset() {
     };
 }
 
-class TestEffect : public EffectBaseEx {
-public:
-    TestEffect() : EffectBaseEx(recording_host::callback, 1, 1) {}
-    void process(float**, float**, std::int32_t) override {}
-};
+using TestEffect = recording_host::RecordingEffect;
 
 }  // namespace edit_brackets
