@@ -10,6 +10,7 @@
 #include "host/PluginInstance.h"
 #include "host/PluginLibrary.h"
 #include "shell/Opcodes.h"
+#include "tests/support/XvfbSession.h"
 
 // What the tests of `plxhost editor --window` share: the values plxhost printed as a person
 // used the window, and the headless render of the state they left (BRILLIANTEER_PATH names the
@@ -30,6 +31,41 @@ inline std::vector<float> valuesSet(const std::string& output, const std::string
             values.push_back(std::stof(line.substr(prefix.size())));
     }
     return values;
+}
+
+// A drag's edit bracket for tag around at least three values of the parameter, each above the
+// one before: the values arrive while the drag goes on.
+inline void expectRisingValuesInABracket(const std::string& out, const std::string& name, int tag) {
+    const std::size_t begin = out.find("begin edit " + std::to_string(tag));
+    const std::size_t firstSet = out.find("set        " + name);
+    ASSERT_NE(begin, std::string::npos) << out;
+    EXPECT_LT(begin, firstSet) << out;
+    EXPECT_LT(firstSet, out.find("end edit   " + std::to_string(tag))) << out;
+    const std::vector<float> dragged = valuesSet(out, name);
+    ASSERT_GE(dragged.size(), 3u) << out;
+    for (std::size_t i = 1; i < dragged.size(); ++i) EXPECT_GT(dragged[i], dragged[i - 1]);
+}
+
+// Describes the first pixel, row by row, at which the window shows other than the render,
+// leaving out the pixels skip names, and writes both pictures as name.png and
+// name_expected.png; empty when they agree.
+inline std::string firstDifference(const std::vector<std::uint32_t>& shown,
+                                   const std::vector<std::uint32_t>& rendered,
+                                   const std::string& name,
+                                   const std::function<bool(int x, int y)>& skip = nullptr) {
+    if (shown.size() != rendered.size()) return "the window could not be read";
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const int x = static_cast<int>(i % editorWidth);
+        const int y = static_cast<int>(i / editorWidth);
+        if (shown[i] == rendered[i] || (skip && skip(x, y))) continue;
+        XvfbSession::writePng(shown, editorWidth, editorHeight, name + ".png");
+        XvfbSession::writePng(rendered, editorWidth, editorHeight, name + "_expected.png");
+        std::ostringstream text;
+        text << "first wrong pixel at (" << x << ", " << y << "): shown " << std::hex << shown[i]
+             << ", rendered " << rendered[i];
+        return text.str();
+    }
+    return "";
 }
 
 // The editor as the headless display draws it after the same gestures, played in this process

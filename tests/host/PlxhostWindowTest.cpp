@@ -16,7 +16,6 @@ namespace {
 using live_editor::editorHeight;
 using live_editor::editorWidth;
 using live_editor::headlessRender;
-using live_editor::valuesSet;
 
 TEST(PlxhostWindowTest, APersonsMouseWheelAndKeysChangeTheParametersAndTheWindowShowsTheRender) {
     XvfbSession x;
@@ -29,15 +28,7 @@ TEST(PlxhostWindowTest, APersonsMouseWheelAndKeysChangeTheParametersAndTheWindow
     // The 2nd fader, dragged up from the middle of its track.
     x.drag(window, 120, 150, 120, 110);
     ASSERT_TRUE(plxhost.waitFor("end edit")) << plxhost.output();
-    const std::string& out = plxhost.output();
-    const std::size_t begin = out.find("begin edit");
-    const std::size_t firstSet = out.find("set        2nd");
-    ASSERT_NE(begin, std::string::npos) << out;
-    EXPECT_LT(begin, firstSet);
-    EXPECT_LT(firstSet, out.find("end edit")) << out;
-    const std::vector<float> dragged = valuesSet(out, "2nd");
-    ASSERT_GE(dragged.size(), 3u) << "the values arrive while the drag goes on";
-    for (std::size_t i = 1; i < dragged.size(); ++i) EXPECT_GT(dragged[i], dragged[i - 1]);
+    live_editor::expectRisingValuesInABracket(plxhost.output(), "2nd", 3);
 
     x.click(window, 26, 64);
     ASSERT_TRUE(plxhost.waitFor("set        Solo     1.000000")) << plxhost.output();
@@ -64,17 +55,8 @@ TEST(PlxhostWindowTest, APersonsMouseWheelAndKeysChangeTheParametersAndTheWindow
         for (const char* c : {"-", "3", ",", "5"}) display.key(BRL_DISPLAY_KEY_TEXT, c);
         display.key(BRL_DISPLAY_KEY_ENTER);
     });
-    ASSERT_EQ(shown.size(), rendered.size());
-    std::size_t firstWrong = 0;
-    while (firstWrong < shown.size() && shown[firstWrong] == rendered[firstWrong]) ++firstWrong;
-    if (firstWrong < shown.size()) {
-        XvfbSession::writePng(shown, editorWidth, editorHeight, "plxhost_window.png");
-        XvfbSession::writePng(rendered, editorWidth, editorHeight, "plxhost_window_expected.png");
-        ADD_FAILURE() << "first wrong pixel at (" << firstWrong % editorWidth << ", "
-                      << firstWrong / editorWidth << "): shown " << std::hex << shown[firstWrong]
-                      << ", rendered " << rendered[firstWrong] << "\n"
-                      << plxhost.output();
-    }
+    EXPECT_EQ(live_editor::firstDifference(shown, rendered, "plxhost_window"), "")
+        << plxhost.output();
 
     x.closeWindow(window);
     EXPECT_EQ(plxhost.wait(), 0);
