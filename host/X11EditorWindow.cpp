@@ -71,9 +71,13 @@ std::uint32_t modifierKeyBit(KeySym symbol) {
 // it goes.
 Display* quietConnection = nullptr;
 XErrorHandler previousHandler = nullptr;
+bool quietErrorSeen = false;
 
 int quietHandler(Display* connection, XErrorEvent* error) {
-    if (connection == quietConnection) return 0;
+    if (connection == quietConnection) {
+        quietErrorSeen = true;
+        return 0;
+    }
     return previousHandler ? previousHandler(connection, error) : 0;
 }
 
@@ -82,17 +86,24 @@ public:
     explicit QuietErrors(Display* connection) : connection(connection) {
         if (!connection || quietConnection) return;
         quietConnection = connection;
+        quietErrorSeen = false;
         previousHandler = XSetErrorHandler(quietHandler);
         active = true;
     }
-    ~QuietErrors() {
-        if (!active) return;
+    ~QuietErrors() { end(); }
+    QuietErrors(const QuietErrors&) = delete;
+    QuietErrors& operator=(const QuietErrors&) = delete;
+
+    // Waits for the server's answers and puts the previous handler back; true when one of our
+    // requests failed. Call it before the connection closes.
+    bool end() {
+        if (!active) return false;
+        active = false;
         XSync(connection, False);
         XSetErrorHandler(previousHandler);
         quietConnection = nullptr;
+        return quietErrorSeen;
     }
-    QuietErrors(const QuietErrors&) = delete;
-    QuietErrors& operator=(const QuietErrors&) = delete;
 
 private:
     Display* connection;
@@ -121,6 +132,7 @@ X11EditorWindow::X11EditorWindow(int width, int height, unsigned long parentWind
     Visual* visual = DefaultVisual(connection, screen);
     const int depth = DefaultDepth(connection, screen);
     if (visual->c_class != TrueColor || depth < 24) {
+        quiet.end();
         XCloseDisplay(connection);
         connection = nullptr;
         return;
@@ -155,20 +167,25 @@ X11EditorWindow::X11EditorWindow(int width, int height, unsigned long parentWind
     image = XCreateImage(connection, visual, static_cast<unsigned>(depth), ZPixmap, 0,
                          reinterpret_cast<char*>(converted.data()), static_cast<unsigned>(width),
                          static_cast<unsigned>(height), 32, 0);
-    if (!image || image->bits_per_pixel != 32) {
+    if (image) {
+        // The rows are this machine's 32-bit words; Xlib swaps them for a server of the other
+        // order.
+        image->byte_order = LSBFirst;
+        XMapWindow(connection, window);
+    }
+    // A parent that is gone already fails the window's creation.
+    if (quiet.end() || !image || image->bits_per_pixel != 32) {
+        QuietErrors cleanup(connection);
         if (image) image->data = nullptr;
         if (image) XDestroyImage(image);
         image = nullptr;
         XFreeGC(connection, gc);
         XDestroyWindow(connection, window);
+        cleanup.end();
         XCloseDisplay(connection);
         connection = nullptr;
         return;
     }
-    // The rows are this machine's 32-bit words; Xlib swaps them for a server of the other order.
-    image->byte_order = LSBFirst;
-    XMapWindow(connection, window);
-    XFlush(connection);
     display.setNow(realNow());
     display.onClockAdvanced([this] { onClockAdvanced(); });
 }
@@ -184,10 +201,6 @@ X11EditorWindow::~X11EditorWindow() {
         if (ownsWindow) XDestroyWindow(connection, window);
     }
     XCloseDisplay(connection);
-}
-
-int X11EditorWindow::connectionDescriptor() const {
-    return connection ? ConnectionNumber(connection) : -1;
 }
 
 void X11EditorWindow::onClockAdvanced() {

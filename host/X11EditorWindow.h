@@ -34,8 +34,6 @@ public:
     void* parentWindow() { return display.parentWindow(); }
     bool holdsEditor() const { return display.isAttached(); }
     unsigned long windowId() const { return window; }
-    // The X connection's descriptor, readable when events wait.
-    int connectionDescriptor() const;
     EditorDisplay& editorDisplay() { return display; }
 
     // Handles every X event waiting, delivering clicks, wheel turns and keys to the plug-in, then

@@ -92,7 +92,6 @@ float HostedEffect::clampToRange(std::int32_t index, float value) const {
 PlxIntPtr HostedEffect::dispatch(std::int32_t opcode, std::int32_t index, PlxIntPtr value,
                                  void* ptr, float opt) {
     if (!isEditorOpcode(opcode)) return EffectBaseEx::dispatch(opcode, index, value, ptr, opt);
-    // Program loads tell the editor too, from whichever thread loads.
     std::lock_guard<std::recursive_mutex> lock(bankMutex);
     return EffectBaseEx::dispatch(opcode, index, value, ptr, opt);
 }
@@ -239,14 +238,11 @@ std::int32_t HostedEffect::setStateData(void* data, std::int32_t byteSize, bool 
     if (!data || byteSize <= 0 || !bankStorage) return 0;
     const std::int32_t capacity = isPreset ? programSize : programSize * bankProgramCount;
     const std::size_t count = static_cast<std::size_t>(std::min(byteSize, capacity));
-    // Taken before the store below, which would overwrite the bank's own bytes if the host
-    // hands them back.
-    const unsigned char* source = static_cast<const unsigned char*>(data);
-    const std::vector<unsigned char> incoming(source, source + count);
     std::lock_guard<std::recursive_mutex> lock(bankMutex);
-    // Bytes the chunk does not cover keep what the current program holds now.
+    // Bytes the chunk does not cover keep what the current program holds now. The data cannot
+    // be the bank's own bytes: only copies are handed out.
     storeProgram(currentProgram);
-    std::memcpy(isPreset ? programStart(currentProgram) : programStart(0), incoming.data(), count);
+    std::memcpy(isPreset ? programStart(currentProgram) : programStart(0), data, count);
     loadProgram(currentProgram);
     return 0;
 }
@@ -309,6 +305,7 @@ void HostedEffect::processBlock(float**, float**, std::int32_t, bool) {}
 void HostedEffect::initBank() {
     bankStorage.reset();
     programRows = nullptr;
+    loadScratch = nullptr;
     if (!parameters || bankProgramCount <= 0 || parameterTotal < 0) return;
 
     std::size_t valueBytes = 0;
@@ -320,8 +317,9 @@ void HostedEffect::initBank() {
     const std::size_t rowBytes = programs * slots * sizeof(unsigned char*);
     const std::size_t storedBytes = valueBytes + static_cast<std::size_t>(programNameSize);
 
+    // One program more than the bank holds: where `loadProgram` decodes, so it allocates nothing.
     bankStorage.reset(
-        new (std::nothrow) unsigned char[tableBytes + rowBytes + storedBytes * programs]());
+        new (std::nothrow) unsigned char[tableBytes + rowBytes + storedBytes * (programs + 1)]());
     if (!bankStorage) return;
     programSize = static_cast<std::int32_t>(storedBytes);
 
@@ -339,6 +337,7 @@ void HostedEffect::initBank() {
         }
     }
     programRows = std::launder(reinterpret_cast<unsigned char***>(base));
+    loadScratch = programBase + programs * storedBytes;
 
     for (std::int32_t k = 0; k < bankProgramCount; ++k) {
         storeProgram(k);
@@ -373,10 +372,11 @@ void HostedEffect::loadProgram(std::int32_t program) {
     std::lock_guard<std::recursive_mutex> lock(bankMutex);
     // Decoded from a copy, so the bank itself never leaves stored byte order.
     const unsigned char* start = programStart(program);
-    std::vector<unsigned char> decoded(start, start + programSize);
+    unsigned char* decoded = loadScratch;
+    std::memcpy(decoded, start, static_cast<std::size_t>(programSize));
     parameters->raiseApplyBusy();
     for (std::int32_t i = 0; i < parameterTotal; ++i) {
-        unsigned char* slot = decoded.data() + (slotOf(program, i) - start);
+        unsigned char* slot = decoded + (slotOf(program, i) - start);
         if (parameters->hasDataBlock(i)) {
             const std::int32_t size = parameters->dataSizeOf(i);
             if (size <= 0) continue;

@@ -41,12 +41,14 @@ public:
     // A stepped parameter (step above 0.1) first repeats its old value to the host, so the
     // host sees a change even when the new value rounds to the same step.
     PlxIntPtr setParameterAndNotify(std::int32_t index, float value) override;
-    PlxIntPtr dispatch(std::int32_t opcode, std::int32_t index, PlxIntPtr value, void* ptr,
-                       float opt) override;
     // Once the host has resumed the plug-in the outputs are always written: without an engine
     // the input passes through unchanged.
     void process(float** inputs, float** outputs, std::int32_t frames) override;
     void processOverwriting(float** inputs, float** outputs, std::int32_t frames) override;
+    // The editor's opcodes hold the bank's mutex, so a program loaded on another thread never
+    // moves the editor's controls while it draws.
+    PlxIntPtr dispatch(std::int32_t opcode, std::int32_t index, PlxIntPtr value, void* ptr,
+                       float opt) override;
     void setProgram(std::int32_t program) override;
     void setProgramName(char* name) override;
     void getProgramName(char* name) override;
@@ -114,6 +116,8 @@ protected:
     std::int32_t programSize = 0;
     std::unique_ptr<unsigned char[]> bankStorage;
     unsigned char*** programRows = nullptr;
+    // One program's room after the bank, where `loadProgram` decodes.
+    unsigned char* loadScratch = nullptr;
     ParameterSet* parameters = nullptr;
     std::int32_t previousBlockSize = 0;
     std::int32_t engineInputs;
@@ -124,7 +128,9 @@ protected:
     // Set by the first resume; read by the audio calls.
     std::atomic<bool> hostResumed{false};
     // Serialises the bank, the program names, the editor and everything that tells the editor.
+    // Recursive: the editor may call back into the effect, and the host into the plug-in from
+    // inside a request.
     std::recursive_mutex bankMutex;
-    // The chunk copies handed out, one per calling thread.
+    // The chunk copies handed out, one per thread that ever asked (a host has a few).
     std::map<std::thread::id, std::vector<unsigned char>> handedOut;
 };

@@ -207,6 +207,10 @@ TEST_F(BrillianteerCliTest, TheEditorCommandRefusesBadActionsWithoutLeavingAPict
     result = run({"editor", plugin});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.err.find("OUT is required"), std::string::npos) << result.err;
+    unsetenv("DISPLAY");
+    result = run({"editor", plugin, picture, "--window"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_NE(result.err.find("cannot open a window"), std::string::npos) << result.err;
     EXPECT_FALSE(std::filesystem::exists(picture));
 }
 

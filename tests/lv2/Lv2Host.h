@@ -39,6 +39,16 @@ public:
     Lv2Host& operator=(const Lv2Host&) = delete;
 
     const LilvPlugin* found() const { return plugin; }
+    LilvWorld* lilvWorld() const { return world; }
+    const LV2_Feature* uridMapFeature() const { return &mapFeature; }
+
+    // The port's index by its symbol, from the description.
+    std::uint32_t portIndex(const char* symbol) const {
+        LilvNode* name = lilv_new_string(world, symbol);
+        const LilvPort* port = lilv_plugin_get_port_by_symbol(plugin, name);
+        lilv_node_free(name);
+        return lilv_port_get_index(plugin, port);
+    }
 
     LV2_URID urid(const std::string& uri) {
         const auto known = std::find(uris.begin(), uris.end(), uri);
@@ -147,12 +157,7 @@ public:
     }
 
 private:
-    std::uint32_t portIndex(const char* symbol) const {
-        LilvNode* name = lilv_new_string(host.world, symbol);
-        const LilvPort* port = lilv_plugin_get_port_by_symbol(host.plugin, name);
-        lilv_node_free(name);
-        return lilv_port_get_index(host.plugin, port);
-    }
+    std::uint32_t portIndex(const char* symbol) const { return host.portIndex(symbol); }
 
     const LV2_State_Interface* stateInterface() const {
         return static_cast<const LV2_State_Interface*>(

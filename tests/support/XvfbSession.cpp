@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -125,24 +126,49 @@ unsigned long XvfbSession::findWindow(const std::string& title, int timeoutMs) c
 }
 
 unsigned long XvfbSession::findWindowOfSize(int width, int height) const {
-    std::vector<::Window> queue{DefaultRootWindow(connection)};
+    struct Visit {
+        ::Window window;
+        int depth;
+    };
+    std::vector<Visit> queue{{DefaultRootWindow(connection), 0}};
+    unsigned long found = 0;
+    int foundDepth = -1;
     while (!queue.empty()) {
-        const ::Window window = queue.back();
+        const Visit visit = queue.back();
         queue.pop_back();
         XWindowAttributes attributes{};
-        if (XGetWindowAttributes(connection, window, &attributes) &&
+        if (XGetWindowAttributes(connection, visit.window, &attributes) &&
             attributes.map_state == IsViewable && attributes.width == width &&
-            attributes.height == height)
-            return window;
+            attributes.height == height && visit.depth > foundDepth) {
+            found = visit.window;
+            foundDepth = visit.depth;
+        }
         ::Window root = 0, parent = 0;
         ::Window* children = nullptr;
         unsigned int count = 0;
-        if (XQueryTree(connection, window, &root, &parent, &children, &count)) {
-            for (unsigned int i = 0; i < count; ++i) queue.push_back(children[i]);
+        if (XQueryTree(connection, visit.window, &root, &parent, &children, &count)) {
+            for (unsigned int i = 0; i < count; ++i)
+                queue.push_back({children[i], visit.depth + 1});
             if (children) XFree(children);
         }
     }
-    return 0;
+    return found;
+}
+
+unsigned long XvfbSession::rootWindow() const { return DefaultRootWindow(connection); }
+
+unsigned long XvfbSession::createWindow(int width, int height) {
+    const ::Window window =
+        XCreateSimpleWindow(connection, DefaultRootWindow(connection), 0, 0,
+                            static_cast<unsigned>(width), static_cast<unsigned>(height), 0, 0, 0);
+    XMapWindow(connection, window);
+    XSync(connection, False);
+    return window;
+}
+
+void XvfbSession::destroyWindow(unsigned long window) {
+    XDestroyWindow(connection, window);
+    XSync(connection, False);
 }
 
 void XvfbSession::pause(int milliseconds) {
@@ -197,6 +223,12 @@ void XvfbSession::turnWheel(unsigned long window, int x, int y, int notches) {
         release(button);
     }
     pause(100);
+}
+
+void XvfbSession::holdKey(const char* name, bool down) {
+    XTestFakeKeyEvent(connection, XKeysymToKeycode(connection, XStringToKeysym(name)),
+                      down ? True : False, CurrentTime);
+    pause();
 }
 
 void XvfbSession::type(const std::string& text) {
@@ -255,9 +287,27 @@ std::vector<std::uint32_t> XvfbSession::readWindow(unsigned long window, int wid
     return pixels;
 }
 
-bool XvfbSession::writePng(const std::vector<std::uint32_t>& pixels, int width, int height,
-                           const std::string& path) {
-    return platform::headless::writePng(pixels.data(), width, height, path.c_str());
+bool XvfbSession::writePng(unsigned long window, int width, int height,
+                           const std::string& path) const {
+    const std::vector<std::uint32_t> pixels = readWindow(window, width, height);
+    return !pixels.empty() &&
+           platform::headless::writePng(pixels.data(), width, height, path.c_str());
+}
+
+std::string XvfbSession::firstDifference(const std::vector<std::uint32_t>& shown,
+                                         const std::vector<std::uint32_t>& expected, int width,
+                                         int height, const std::string& name) {
+    const std::size_t count = static_cast<std::size_t>(width) * height;
+    if (shown.size() != count || expected.size() != count) return "the pictures' sizes differ";
+    std::size_t i = 0;
+    while (i < count && shown[i] == expected[i]) ++i;
+    if (i == count) return "";
+    platform::headless::writePng(shown.data(), width, height, (name + ".png").c_str());
+    platform::headless::writePng(expected.data(), width, height, (name + "_expected.png").c_str());
+    char text[128];
+    std::snprintf(text, sizeof text, "first wrong pixel at (%zu, %zu): shown %06x, expected %06x",
+                  i % width, i / width, shown[i], expected[i]);
+    return text;
 }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments) {
@@ -298,6 +348,11 @@ bool ChildProcess::waitFor(const std::string& text, int timeoutMs) {
         if (left <= 0 || (!readSome(static_cast<int>(left)) && pipe < 0)) break;
     }
     return seen.find(text) != std::string::npos;
+}
+
+int ChildProcess::terminate(int timeoutMs) {
+    if (child > 0) kill(child, SIGTERM);
+    return wait(timeoutMs);
 }
 
 int ChildProcess::wait(int timeoutMs) {

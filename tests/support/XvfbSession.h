@@ -21,12 +21,17 @@ public:
 
     // False when Xvfb or its XTest extension is missing.
     bool isRunning() const { return connection != nullptr; }
-    Display* display() const { return connection; }
 
     // The top-level window with this title, waiting up to timeoutMs for it to appear; 0 if none.
     unsigned long findWindow(const std::string& title, int timeoutMs = 5000) const;
-    // The first window below root (depth first) whose size is width x height; 0 if none.
+    // The deepest shown window below root whose size is width x height, where a host embeds an
+    // interface in frames of its size; 0 if none.
     unsigned long findWindowOfSize(int width, int height) const;
+    unsigned long rootWindow() const;
+
+    // A host's window, shown at the top left of the screen, for an interface to open in.
+    unsigned long createWindow(int width, int height);
+    void destroyWindow(unsigned long window);
 
     void moveTo(unsigned long window, int x, int y);
     void press(int button = 1);
@@ -38,6 +43,8 @@ public:
               int holdMs = 100);
     // Positive notches turn away from the user (button 4), negative towards (button 5).
     void turnWheel(unsigned long window, int x, int y, int notches);
+    // Presses or releases a key by its X name ("Control_L", "Shift_L").
+    void holdKey(const char* name, bool down);
     // Types the characters; '\n' is Return, '\b' BackSpace, '\x1b' Escape.
     void type(const std::string& text);
     // Asks the window's owner to close it, as a window manager's close button does.
@@ -47,9 +54,13 @@ public:
     std::vector<std::uint32_t> readWindow(unsigned long window, int width, int height) const;
     // Lets the programs on the server catch up.
     void pause(int milliseconds = 15);
-    // Writes pixels as a PNG for a failing comparison to be looked at.
-    static bool writePng(const std::vector<std::uint32_t>& pixels, int width, int height,
-                         const std::string& path);
+    // Saves what the window shows as a PNG; false when it cannot be read or written.
+    bool writePng(unsigned long window, int width, int height, const std::string& path) const;
+    // Describes the first pixel, row by row, where shown and expected differ, writing both
+    // pictures as name.png and name_expected.png to be looked at; empty when they agree.
+    static std::string firstDifference(const std::vector<std::uint32_t>& shown,
+                                       const std::vector<std::uint32_t>& expected, int width,
+                                       int height, const std::string& name);
 
 private:
     pid_t server = -1;
@@ -71,6 +82,8 @@ public:
     const std::string& output() const { return seen; }
     // Waits for the program to end; its exit code, or -1 when it did not end in time.
     int wait(int timeoutMs = 5000);
+    // Asks the program to end (SIGTERM) and waits for it.
+    int terminate(int timeoutMs = 5000);
 
 private:
     bool readSome(int timeoutMs);

@@ -188,7 +188,8 @@ EditorCommand::EditorCommand(CLI::App& app) {
                       "each change as it happens");
     settings.addOptions(*command);
     command->add_option("--meters", meters,
-                        "Play a 1 kHz sine with these input peaks in dBFS (L,R) first");
+                        "Play a 1 kHz sine with these input peaks in dBFS (L,R) first; with "
+                        "--window, all along");
     command->add_option("--click", clicks, "Click the left button at X,Y");
     command->add_option("--drag", drags, "Drag with the left button from X1,Y1 to X2,Y2");
     command->add_option("--type", texts, "Type TEXT into the open number field and press Enter");
