@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/HeadlessEditorRender.h"
+#include "tests/support/PlxhostOutput.h"
 #include "tests/support/XvfbSession.h"
 
 // `plxhost editor --window` used by a person: the real pointer and keyboard of an X server of
@@ -15,19 +15,6 @@ namespace {
 
 constexpr int editorWidth = 330;
 constexpr int editorHeight = 260;
-
-// The values of one parameter's "set" lines, in order.
-std::vector<float> valuesSet(const std::string& output, const std::string& name) {
-    std::vector<float> values;
-    std::istringstream lines(output);
-    std::string line;
-    const std::string prefix = "set        " + name + " ";
-    while (std::getline(lines, line)) {
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            values.push_back(std::stof(line.substr(prefix.size())));
-    }
-    return values;
-}
 
 TEST(PlxhostWindowTest, APersonsMouseWheelAndKeysChangeTheParametersAndTheWindowShowsTheRender) {
     XvfbSession x;

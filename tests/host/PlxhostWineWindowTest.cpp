@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "editor/EditorLayout.h"
 #include "tests/support/HeadlessEditorRender.h"
+#include "tests/support/PlxhostOutput.h"
 #include "tests/support/XvfbSession.h"
 
 // The Windows build's `plxhost.exe editor --window` under Wine, used by a person: the X
@@ -35,19 +35,6 @@ std::string windowsPath(std::string path) {
         if (c == '/') c = '\\';
     }
     return "Z:" + path;
-}
-
-// The values of one parameter's "set" lines, in order.
-std::vector<float> valuesSet(const std::string& output, const std::string& name) {
-    std::vector<float> values;
-    std::istringstream lines(output);
-    std::string line;
-    const std::string prefix = "set        " + name + " ";
-    while (std::getline(lines, line)) {
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            values.push_back(std::stof(line.substr(prefix.size())));
-    }
-    return values;
 }
 
 // Glyphs are rasterised by each system's own font engine: the shown picture takes the render's
