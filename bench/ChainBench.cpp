@@ -12,6 +12,7 @@
 #include "dsp/FirHighPass.h"
 #include "dsp/FirKernelBank.h"
 #include "dsp/HarmonicShaper.h"
+#include "dsp/InstructionSet.h"
 #include "dsp/LookaheadCompressor.h"
 #include "params/BrillianteerParameters.h"
 
@@ -60,9 +61,8 @@ struct StereoBuffers {
     void advance() { position = (position + kBlock) % kSignalFrames; }
 };
 
-// The whole engine with every part of the chain working, as a host drives it.
-void engineStereo44100Block512(benchmark::State& state) {
-    BrillianteerParameters params;
+// The settings of the engine benchmarks: every part of the chain working.
+std::unique_ptr<BrillianteerEngine> busyEngine(BrillianteerParameters& params) {
     params.setValue(BrillianteerParameters::Gain, 70.0f);
     params.setValue(BrillianteerParameters::Second, 60.0f);
     params.setValue(BrillianteerParameters::Third, 40.0f);
@@ -72,7 +72,12 @@ void engineStereo44100Block512(benchmark::State& state) {
     std::unique_ptr<BrillianteerEngine> engine = BrillianteerEngine::create(2, kRate, 2, kBlock);
     engine->start();
     engine->applyParameters(params);
-    StereoBuffers b;
+    return engine;
+}
+
+void runEngine(benchmark::State& state, StereoBuffers& b) {
+    BrillianteerParameters params;
+    std::unique_ptr<BrillianteerEngine> engine = busyEngine(params);
     for (auto _ : state) {
         const float* in[2] = {b.left.data() + b.position, b.right.data() + b.position};
         engine->applyParameters(params);
@@ -83,17 +88,52 @@ void engineStereo44100Block512(benchmark::State& state) {
     }
     reportRealtime(state, kBlock);
 }
+
+// The whole engine as a host drives it.
+void engineStereo44100Block512(benchmark::State& state) {
+    StereoBuffers b;
+    runEngine(state, b);
+}
 BENCHMARK(engineStereo44100Block512);
 
-// The chain's parts alone, stereo, 512 frames, in place where the chain runs them in place.
+// The same on each instruction set the machine has (0 baseline, 1 AVX2, 2 AVX-512).
+void engineOnInstructionSet(benchmark::State& state) {
+    const auto wanted = static_cast<InstructionSet>(state.range(0));
+    if (limitInstructionSet(wanted) != wanted) {
+        limitInstructionSet(supportedInstructionSet());
+        state.SkipWithError("this machine does not have that instruction set");
+        return;
+    }
+    state.SetLabel(instructionSetName(wanted));
+    StereoBuffers b;
+    runEngine(state, b);
+    limitInstructionSet(supportedInstructionSet());
+}
+BENCHMARK(engineOnInstructionSet)->Arg(0)->Arg(1)->Arg(2);
+
+// A tenth of a second of the test signal, then noise at -200 dBFS, in a loop: filter and
+// envelope states decay towards the denormal range. Must run no slower than the case above.
+void engineDecayToNoiseFloor(benchmark::State& state) {
+    StereoBuffers b;
+    for (std::vector<float>* channel : {&b.left, &b.right}) {
+        std::uint32_t seed = 5;
+        for (std::size_t i = kRate / 10; i < channel->size(); ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            (*channel)[i] = 1e-10f * (float(seed >> 8) * (1.0f / 8388608.0f) - 1.0f);
+        }
+    }
+    runEngine(state, b);
+}
+BENCHMARK(engineDecayToNoiseFloor);
+
+// The chain's parts alone, stereo, 512 frames, as the chain runs them.
 void bandFiltersOrder6(benchmark::State& state) {
     ButterworthHighPass high(2, 3400.0, kRate, 6);
     ButterworthLowPass low(2, 10000.0, kRate, 6);
     StereoBuffers b;
     for (auto _ : state) {
         float** w = b.nextWork();
-        high.process(w, b.out, kBlock);
-        low.process(b.out, w, kBlock);
+        BiquadCascade::processSeries(high, low, w, w, kBlock);
         benchmark::ClobberMemory();
     }
     reportRealtime(state, kBlock);

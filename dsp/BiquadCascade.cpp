@@ -65,3 +65,20 @@ void BiquadCascade::process(const float* const* inputs, float* const* outputs,
                             std::int32_t frames) {
     BiquadSection::processCascade(sections, sectionCount, channels, inputs, outputs, frames);
 }
+
+void BiquadCascade::processSeries(BiquadCascade& first, BiquadCascade& second,
+                                  const float* const* inputs, float* const* outputs,
+                                  std::int32_t frames) {
+    const std::int32_t count = first.sectionCount + second.sectionCount;
+    if (first.channels != second.channels || count > maxSeriesSections) {
+        first.process(inputs, outputs, frames);
+        second.process(outputs, outputs, frames);
+        return;
+    }
+    BiquadSection* sections[maxSeriesSections];
+    for (std::int32_t i = 0; i < first.sectionCount; ++i) sections[i] = first.sections[i];
+    for (std::int32_t i = 0; i < second.sectionCount; ++i) {
+        sections[first.sectionCount + i] = second.sections[i];
+    }
+    BiquadSection::processCascade(sections, count, first.channels, inputs, outputs, frames);
+}

@@ -17,6 +17,14 @@ public:
     // outputs in place. An output channel may be its input channel.
     void process(const float* const* inputs, float* const* outputs, std::int32_t frames);
 
+    // Runs `second` on the output of `first` as one cascade: the same samples and states as
+    // first.process followed by second.process in place, with twice the sections in flight.
+    // Both must have the same channel count and together at most maxSeriesSections sections.
+    static void processSeries(BiquadCascade& first, BiquadCascade& second,
+                              const float* const* inputs, float* const* outputs,
+                              std::int32_t frames);
+    static constexpr std::int32_t maxSeriesSections = 16;
+
     std::int32_t getChannels() const { return channels; }
     std::int32_t getSectionCount() const { return sectionCount; }
     // Sections in processing order; the first has the highest Q.

@@ -6,6 +6,8 @@
 #include <new>
 
 #include "dsp/AllocationError.h"
+#include "dsp/InstructionSet.h"
+#include "dsp/WideKernels.h"
 
 // The lanes of one kernel: one channel as a double, or two channels as the two lanes of one
 // vector, with the same operations in the same order on each lane, so every sample is what the
@@ -270,7 +272,9 @@ void BiquadSection::processCascade(BiquadSection* const* sections, std::int32_t 
     for (std::int32_t j = 0; j < count; ++j) hasIdentity = hasIdentity || sections[j]->isIdentity;
 
     if (!hasIdentity) {
-        runSections(sections, count, channels, inputs, outputs, frames);
+        if (!processWide(sections, count, channels, inputs, outputs, frames)) {
+            runSections(sections, count, channels, inputs, outputs, frames);
+        }
     } else {
         for (std::int32_t j = 0; j < count; ++j) {
             const float* const* source = j == 0 ? inputs : outputs;
@@ -282,6 +286,45 @@ void BiquadSection::processCascade(BiquadSection* const* sections, std::int32_t 
         }
     }
     for (std::int32_t j = 0; j < count; ++j) sections[j]->settleState();
+}
+
+// Below this many frames the skewed kernels spend most steps filling and draining.
+constexpr std::int32_t wideMinimumFrames = 48;
+// Sections per pass of the wide kernels: more vectors in flight hide the recursions' latency.
+constexpr std::int32_t widePass = 6;
+
+bool BiquadSection::processWide(BiquadSection* const* sections, std::int32_t count,
+                                std::int32_t channels, const float* const* inputs,
+                                float* const* outputs, std::int32_t frames) {
+#if defined(BRL_WIDE_KERNELS)
+    const InstructionSet set = activeInstructionSet();
+    // An odd count would leave one section to run alone, slower than the plain skewed pass.
+    if (set == InstructionSet::baseline || channels != 2 || frames < wideMinimumFrames ||
+        count % 2 != 0) {
+        return false;
+    }
+    const float* const* source = inputs;
+    while (count > 0) {
+        const std::int32_t pass = std::min(count, widePass);
+        BiquadSectionView views[widePass];
+        for (std::int32_t j = 0; j < pass; ++j) {
+            views[j] = {sections[j]->numerator, sections[j]->denominator, sections[j]->inputState,
+                        sections[j]->outputState};
+        }
+        if (set == InstructionSet::avx512) {
+            avx512::biquadCascade(views, pass, source, outputs, frames);
+        } else {
+            avx2::biquadCascade(views, pass, source, outputs, frames);
+        }
+        source = outputs;
+        sections += pass;
+        count -= pass;
+    }
+    return true;
+#else
+    (void)sections, (void)count, (void)channels, (void)inputs, (void)outputs, (void)frames;
+    return false;
+#endif
 }
 
 void BiquadSection::processIdentity(const float* const* inputs, float* const* outputs,

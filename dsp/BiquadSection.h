@@ -51,6 +51,11 @@ private:
     template <int S, typename Lanes>
     friend struct CascadeKernel;
 
+    // Runs the sections through the kernels of the active instruction set; false when none fits
+    // (one channel, a short call, or the baseline set), leaving everything untouched.
+    static bool processWide(BiquadSection* const* sections, std::int32_t count,
+                            std::int32_t channels, const float* const* inputs,
+                            float* const* outputs, std::int32_t frames);
     void updateIsIdentity();
     void processIdentity(const float* const* inputs, float* const* outputs, std::int32_t frames);
     // The one place where state is cleaned at the end of a call: tiny output state is zeroed,

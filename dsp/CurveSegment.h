@@ -25,6 +25,7 @@ public:
     float getLow() const { return low; }
     float getHigh() const { return high; }
     float getStep() const { return step; }
+    float getInverseStep() const { return inverseStep; }
     const std::vector<float>& getValues() const { return values; }
 
 private:

@@ -3,6 +3,8 @@
 #include <new>
 
 #include "dsp/AllocationError.h"
+#include "dsp/InstructionSet.h"
+#include "dsp/WideKernels.h"
 
 namespace {
 
@@ -68,7 +70,28 @@ void foldChannel(const float* h, std::int32_t half, const double* newest, float*
 }
 
 void widen(const float* in, double* out, std::int32_t count) {
+#if defined(BRL_WIDE_KERNELS)
+    switch (activeInstructionSet()) {
+        case InstructionSet::avx512: avx512::widen(in, out, count); return;
+        case InstructionSet::avx2: avx2::widen(in, out, count); return;
+        default: break;
+    }
+#endif
     for (std::int32_t i = 0; i < count; ++i) out[i] = in[i];
+}
+
+// The folded sum on the widest vectors the machine offers; the same sums in the same order.
+template <bool Add>
+void fold(const float* h, std::int32_t half, const double* newest, float* out,
+          std::int32_t frames) {
+#if defined(BRL_WIDE_KERNELS)
+    switch (activeInstructionSet()) {
+        case InstructionSet::avx512: avx512::firFold(h, half, newest, out, frames, Add); return;
+        case InstructionSet::avx2: avx2::firFold(h, half, newest, out, frames, Add); return;
+        default: break;
+    }
+#endif
+    foldChannel<Add>(h, half, newest, out, frames);
 }
 
 }  // namespace
@@ -109,8 +132,8 @@ void FirHighPass::convolve(const float* const* histories, std::int32_t start, fl
     }
     for (std::int32_t c = 0; c < channels; ++c) {
         widen(histories[c], wideHistory, start + frames);
-        foldChannel<false>(coefficients, (length + 1) / 2, wideHistory + start - offset,
-                           outputs[c] + outputOffset, frames);
+        fold<false>(coefficients, (length + 1) / 2, wideHistory + start - offset,
+                    outputs[c] + outputOffset, frames);
     }
 }
 
@@ -123,7 +146,7 @@ void FirHighPass::convolveAdd(const float* const* histories, std::int32_t start,
     }
     for (std::int32_t c = 0; c < channels; ++c) {
         widen(histories[c], wideHistory, start + frames);
-        foldChannel<true>(coefficients, (length + 1) / 2, wideHistory + start - offset,
-                          outputs[c] + outputOffset, frames);
+        fold<true>(coefficients, (length + 1) / 2, wideHistory + start - offset,
+                   outputs[c] + outputOffset, frames);
     }
 }

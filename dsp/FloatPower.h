@@ -54,6 +54,15 @@ public:
         return true;
     }
 
+    // The estimate's tables, for kernels that evaluate it on several lanes at once.
+    struct Tables {
+        const double* octaves;  // 256
+        const double* points;   // 256 pairs: inverse, power
+        double s1, s2, s3;
+        std::uint32_t doubtWidth;
+    };
+    Tables tables() const { return {octaves, &points[0].inverse, s1, s2, s3, doubtWidth}; }
+
 private:
     static constexpr std::int32_t pointBits = 8;
     static constexpr std::int32_t pointCount = 1 << pointBits;

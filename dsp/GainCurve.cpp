@@ -1,9 +1,24 @@
 #include "dsp/GainCurve.h"
 
+#include <algorithm>
+
+#include "dsp/InstructionSet.h"
+#include "dsp/WideKernels.h"
+
+namespace {
+
+constexpr std::int32_t flatSegments = 6;
+constexpr std::int32_t flatValues = 33;
+
+}  // namespace
+
 GainCurve::GainCurve(std::int32_t pointsPerSegment, std::int32_t segmentCount)
     : segmentCount(segmentCount < 1 ? 1 : segmentCount),
       boundaries(this->segmentCount, 0.0f),
-      segments(this->segmentCount, CurveSegment(pointsPerSegment)) {}
+      segments(this->segmentCount, CurveSegment(pointsPerSegment)),
+      lows(this->segmentCount),
+      inverseSteps(this->segmentCount),
+      values(static_cast<std::size_t>(this->segmentCount) * segments[0].getValues().size()) {}
 
 GainCurve::~GainCurve() = default;
 
@@ -21,4 +36,34 @@ void GainCurve::build(float exponent, float threshold, float top) {
         segments[i].build(exponent, low, boundaries[i]);
         low = boundaries[i];
     }
+    const std::size_t points = segments[0].getValues().size();
+    bool rising = boundaries[0] > threshold;
+    for (std::int32_t i = 0; i < segmentCount; ++i) {
+        lows[i] = segments[i].getLow();
+        inverseSteps[i] = segments[i].getInverseStep();
+        std::copy(segments[i].getValues().begin(), segments[i].getValues().end(),
+                  values.begin() + static_cast<std::ptrdiff_t>(i * points));
+        if (i > 0) rising = rising && boundaries[i] > boundaries[i - 1];
+    }
+    flatShape = rising && segmentCount == flatSegments && points == flatValues;
+}
+
+void GainCurve::gainsAt(const float* levels, float* gains, std::int32_t count) const {
+#if defined(BRL_WIDE_KERNELS)
+    if (flatShape && count <= 64 && activeInstructionSet() == InstructionSet::avx512) {
+        const FloatPower::Tables p = power.tables();
+        const GainCurveTables tables = {
+            threshold,     valueAtThreshold, boundaries.data(), lows.data(), inverseSteps.data(),
+            values.data(), p.octaves,        p.points,          p.s1,        p.s2,
+            p.s3,          p.doubtWidth};
+        // Levels where the direct power is in doubt go the scalar way, which asks pow.
+        for (std::uint64_t left = avx512::gainCurve(tables, levels, gains, count); left != 0;
+             left &= left - 1) {
+            const int u = __builtin_ctzll(left);
+            gains[u] = gainAt(levels[u]);
+        }
+        return;
+    }
+#endif
+    for (std::int32_t u = 0; u < count; ++u) gains[u] = gainAt(levels[u]);
 }

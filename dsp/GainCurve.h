@@ -26,6 +26,10 @@ public:
         return power(level);
     }
 
+    // gains[u] = gainAt(levels[u]) for u < count, several levels at once where the machine
+    // allows.
+    void gainsAt(const float* levels, float* gains, std::int32_t count) const;
+
     std::int32_t getSegmentCount() const { return segmentCount; }
     const std::vector<float>& getBoundaries() const { return boundaries; }
     float getExponent() const { return exponent; }
@@ -41,4 +45,8 @@ private:
     float valueAtThreshold = 1.0f;
     std::vector<CurveSegment> segments;
     FloatPower power;  // level^exponent above the table
+    // The segments' starts, inverse steps and values side by side, for the wide kernel, which
+    // serves six rising segments of 33 values.
+    std::vector<float> lows, inverseSteps, values;
+    bool flatShape = false;
 };

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "dsp/InstructionSet.h"
 #include "dsp/SampleVectors.h"
+#include "dsp/WideKernels.h"
 
 void GainStage::process(const float* const* inputs, float* const* outputs,
                         std::int32_t frames) const {
@@ -14,6 +16,13 @@ void GainStage::process(const float* const* inputs, float* const* outputs,
             std::fill(out, out + frames, 0.0f);
             continue;
         }
+#if defined(BRL_WIDE_KERNELS)
+        const InstructionSet set = activeInstructionSet();
+        if (set != InstructionSet::baseline) {
+            (set == InstructionSet::avx512 ? avx512::scale : avx2::scale)(in, out, frames, gain);
+            continue;
+        }
+#endif
         std::int32_t i = 0;
         for (; i + 4 <= frames; i += 4) storeFloat4(out + i, loadFloat4(in + i) * gains);
         for (; i < frames; ++i) out[i] = in[i] * gain;

@@ -1,6 +1,8 @@
 #include "dsp/HarmonicShaper.h"
 
+#include "dsp/InstructionSet.h"
 #include "dsp/SampleVectors.h"
+#include "dsp/WideKernels.h"
 
 void HarmonicShaper::process(const float* const* squared, float* const* cubed,
                              std::int32_t frames) const {
@@ -11,6 +13,14 @@ void HarmonicShaper::process(const float* const* squared, float* const* cubed,
     for (std::int32_t ch = 0; ch < channels; ++ch) {
         const float* p = squared[ch];
         float* q = cubed[ch];
+#if defined(BRL_WIDE_KERNELS)
+        const InstructionSet set = activeInstructionSet();
+        if (set != InstructionSet::baseline) {
+            (set == InstructionSet::avx512 ? avx512::shape : avx2::shape)(p, q, frames, second,
+                                                                          third);
+            continue;
+        }
+#endif
         std::int32_t i = 0;
         for (; i + 4 <= frames; i += 4) {
             const Double2 x0 = loadWidened2(p + i), x1 = loadWidened2(p + i + 2);

@@ -11,6 +11,9 @@ constexpr std::int32_t kSegmentCount = 6;
 constexpr float kLowestTableTop = 0.01f;
 constexpr std::int32_t kUpdateInterval = 4;
 
+// The countdown after `value` samples' worth of steps from a count in 0..3.
+std::int32_t wrapCount(std::int32_t value) { return value & (kUpdateInterval - 1); }
+
 }  // namespace
 
 LookaheadCompressor::LookaheadCompressor(std::int32_t channels, float sampleRate, float ratio,
@@ -58,28 +61,120 @@ void LookaheadCompressor::setKick(float kick) {
 
 void LookaheadCompressor::process(float** inputs, float** outputs, std::int32_t frames) {
     if (inputs == nullptr || outputs == nullptr || frames <= 0) return;
-    const std::int32_t n = lookahead;
+    bool usable = true;
     for (std::int32_t ch = 0; ch < channels; ++ch) {
-        const float* in = inputs[ch];
-        float* out = outputs[ch];
-        if (in == nullptr || out == nullptr) continue;
-        float* history = histories[ch].data();
-        if (in != out && frames > n) {
-            // Only the first N outputs need the history; the rest read the input N back.
-            std::copy(in, in + n, history + n);
-            run(ch, history + n, history, out, n);
-            run(ch, in + n, in, out + n, frames - n);
-            std::copy(in + frames - n, in + frames, history);
-        } else {
-            for (std::int32_t done = 0; done < frames;) {
-                const std::int32_t e = std::min(frames - done, maxBlockSize);
-                std::copy(in + done, in + done + e, history + n);
-                run(ch, history + n, history, out + done, e);
-                std::memmove(history, history + e, sizeof(float) * n);
-                done += e;
-            }
-        }
+        usable = usable && inputs[ch] != nullptr && outputs[ch] != nullptr;
+    }
+    // One countdown serves all channels and runs on from one channel into the next, so their
+    // gain updates fall on different samples unless the piece is a multiple of four long. The
+    // output is defined this way (the golden outputs hold it): keep the count shared. Two
+    // channels that take the same path run side by side, the second's count starting where the
+    // first's turn would leave it, so their two recurrences overlap.
+    if (channels == 2 && usable && (inputs[0] == outputs[0]) == (inputs[1] == outputs[1])) {
+        Lane lanes[2] = {{this, 0, countdown}, {this, 1, wrapCount(countdown - frames)}};
+        processLanes<2>(lanes, inputs, outputs, frames);
+        countdown = lanes[1].count;
+        repairState(0);
+        repairState(1);
+        return;
+    }
+    for (std::int32_t ch = 0; ch < channels; ++ch) {
+        if (inputs[ch] == nullptr || outputs[ch] == nullptr) continue;
+        Lane lane = {this, ch, countdown};
+        processLanes<1>(&lane, inputs + ch, outputs + ch, frames);
+        countdown = lane.count;
         repairState(ch);
+    }
+}
+
+bool LookaheadCompressor::canPairWith(const LookaheadCompressor& other) const {
+    return channels == 2 && other.channels == 2 && lookahead == other.lookahead &&
+           maxBlockSize == other.maxBlockSize && detectorCoeff == other.detectorCoeff &&
+           attackCoeff == other.attackCoeff && releaseCoeff == other.releaseCoeff;
+}
+
+void LookaheadCompressor::processPair(LookaheadCompressor& a, float** aInputs, float** aOutputs,
+                                      LookaheadCompressor& b, float** bInputs, float** bOutputs,
+                                      std::int32_t frames) {
+    if (frames <= 0) return;
+    float* inputs[4] = {};
+    float* outputs[4] = {};
+    bool usable = a.canPairWith(b) && aInputs && aOutputs && bInputs && bOutputs;
+    for (int c = 0; usable && c < 2; ++c) {
+        inputs[c] = aInputs[c];
+        inputs[2 + c] = bInputs[c];
+        outputs[c] = aOutputs[c];
+        outputs[2 + c] = bOutputs[c];
+    }
+    for (int c = 0; usable && c < 4; ++c) {
+        usable = inputs[c] != nullptr && outputs[c] != nullptr &&
+                 (inputs[c] == outputs[c]) == (inputs[0] == outputs[0]);
+    }
+    if (!usable) {
+        a.process(aInputs, aOutputs, frames);
+        b.process(bInputs, bOutputs, frames);
+        return;
+    }
+    Lane lanes[4] = {{&a, 0, a.countdown},
+                     {&a, 1, wrapCount(a.countdown - frames)},
+                     {&b, 0, b.countdown},
+                     {&b, 1, wrapCount(b.countdown - frames)}};
+    processLanes<4>(lanes, inputs, outputs, frames);
+    a.countdown = lanes[1].count;
+    b.countdown = lanes[3].count;
+    for (std::int32_t ch = 0; ch < 2; ++ch) {
+        a.repairState(ch);
+        b.repairState(ch);
+    }
+}
+
+template <int C>
+void LookaheadCompressor::processLanes(Lane* lanes, float* const* inputs, float* const* outputs,
+                                       std::int32_t frames) {
+    const std::int32_t n = lanes[0].owner->lookahead;
+    const std::int32_t maxBlock = lanes[0].owner->maxBlockSize;
+    const float* in[C];
+    float* out[C];
+    float* history[C];
+    for (int c = 0; c < C; ++c) {
+        in[c] = inputs[c];
+        out[c] = outputs[c];
+        history[c] = lanes[c].owner->histories[lanes[c].channel].data();
+    }
+    if (in[0] != out[0] && frames > n) {
+        // Only the first N outputs need the history; the rest read the input N back.
+        const float* x[C];
+        const float* d[C];
+        float* o[C];
+        for (int c = 0; c < C; ++c) {
+            std::copy(in[c], in[c] + n, history[c] + n);
+            x[c] = history[c] + n;
+            d[c] = history[c];
+        }
+        run<C>(lanes, x, d, out, n);
+        for (int c = 0; c < C; ++c) {
+            x[c] = in[c] + n;
+            d[c] = in[c];
+            o[c] = out[c] + n;
+        }
+        run<C>(lanes, x, d, o, frames - n);
+        for (int c = 0; c < C; ++c) std::copy(in[c] + frames - n, in[c] + frames, history[c]);
+        return;
+    }
+    for (std::int32_t done = 0; done < frames;) {
+        const std::int32_t e = std::min(frames - done, maxBlock);
+        const float* x[C];
+        const float* d[C];
+        float* o[C];
+        for (int c = 0; c < C; ++c) {
+            std::copy(in[c] + done, in[c] + done + e, history[c] + n);
+            x[c] = history[c] + n;
+            d[c] = history[c];
+            o[c] = out[c] + done;
+        }
+        run<C>(lanes, x, d, o, e);
+        for (int c = 0; c < C; ++c) std::memmove(history[c], history[c] + e, sizeof(float) * n);
+        done += e;
     }
 }
 
@@ -87,36 +182,69 @@ void LookaheadCompressor::process(float** inputs, float** outputs, std::int32_t 
 // L = (1 - r) x[k]^2 + r L
 // every fourth sample: G = c G + (1 - c) P, then P = curve(L), c = attack when curve(L) < G
 // y[k] = G d[k], where d is x delayed by N
-void LookaheadCompressor::run(std::int32_t ch, const float* x, const float* delayed, float* out,
-                              std::int32_t n) {
-    const double r = detectorCoeff;
+// Worked in stretches: first the levels (one short recurrence per lane, side by side), then
+// the curve at every update of the stretch (independent of each other), then the gains and
+// the output. Each value is the one the sample-by-sample order gives.
+template <int C>
+void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* const* delayed,
+                              float* const* out, std::int32_t n) {
+    constexpr std::int32_t stretch = 256;
+    constexpr std::int32_t maxUpdates = stretch / kUpdateInterval;
+    const LookaheadCompressor& shared = *lanes[0].owner;
+    const double r = shared.detectorCoeff;
     const double oneMinusR = 1.0 - r;
-    const double attack = attackCoeff;
-    const double release = releaseCoeff;
-    double level = levels[ch];
-    double gain = gains[ch];
-    double target = targets[ch];
-    // One countdown serves all channels and runs on from one channel into the next, so their
-    // gain updates fall on different samples unless the piece is a multiple of four long. The
-    // output is defined this way (the golden outputs hold it): keep the count shared.
-    std::int32_t count = countdown;
-    for (std::int32_t k = 0; k < n; ++k) {
-        const double s = x[k];
-        level = oneMinusR * (s * s) + r * level;
-        if (count == 0) {
-            const float newTarget = curve.gainAt(static_cast<float>(level));
-            gain = smoothGain(gain, target, newTarget, attack, release);
-            target = newTarget;
-            count = kUpdateInterval - 1;
-        } else {
-            --count;
-        }
-        out[k] = static_cast<float>(delayed[k] * gain);
+    const double attack = shared.attackCoeff;
+    const double release = shared.releaseCoeff;
+    double level[C], gain[C], target[C];
+    for (int c = 0; c < C; ++c) {
+        const LookaheadCompressor& owner = *lanes[c].owner;
+        level[c] = owner.levels[lanes[c].channel];
+        gain[c] = owner.gains[lanes[c].channel];
+        target[c] = owner.targets[lanes[c].channel];
     }
-    levels[ch] = static_cast<float>(level);
-    gains[ch] = static_cast<float>(gain);
-    targets[ch] = static_cast<float>(target);
-    countdown = count;
+    for (std::int32_t start = 0; start < n; start += stretch) {
+        const std::int32_t length = std::min(n - start, stretch);
+        // The levels as the curve reads them, then those at the update samples: every fourth
+        // from the count's value on.
+        float stretchLevels[C][stretch];
+        for (std::int32_t k = 0; k < length; ++k) {
+#pragma GCC unroll 4
+            for (int c = 0; c < C; ++c) {
+                const double s = x[c][start + k];
+                level[c] = oneMinusR * (s * s) + r * level[c];
+                stretchLevels[c][k] = static_cast<float>(level[c]);
+            }
+        }
+        for (int c = 0; c < C; ++c) {
+            float updateLevels[maxUpdates];
+            float updateTargets[maxUpdates];
+            std::int32_t updates = 0;
+            for (std::int32_t k = lanes[c].count; k < length; k += kUpdateInterval) {
+                updateLevels[updates++] = stretchLevels[c][k];
+            }
+            lanes[c].owner->curve.gainsAt(updateLevels, updateTargets, updates);
+            const float* d = delayed[c] + start;
+            float* o = out[c] + start;
+            double g = gain[c], p = target[c];
+            std::int32_t k = 0;
+            for (std::int32_t u = 0; u < updates; ++u) {
+                const std::int32_t at = lanes[c].count + u * kUpdateInterval;
+                for (; k < at; ++k) o[k] = static_cast<float>(d[k] * g);
+                g = smoothGain(g, p, updateTargets[u], attack, release);
+                p = updateTargets[u];
+            }
+            for (; k < length; ++k) o[k] = static_cast<float>(d[k] * g);
+            gain[c] = g;
+            target[c] = p;
+            lanes[c].count = wrapCount(lanes[c].count - length);
+        }
+    }
+    for (int c = 0; c < C; ++c) {
+        LookaheadCompressor& owner = *lanes[c].owner;
+        owner.levels[lanes[c].channel] = static_cast<float>(level[c]);
+        owner.gains[lanes[c].channel] = static_cast<float>(gain[c]);
+        owner.targets[lanes[c].channel] = static_cast<float>(target[c]);
+    }
 }
 
 // The one place where channel state is repaired, at the end of every call. NaN or infinite

@@ -24,6 +24,12 @@ public:
     void setKick(float kick);
     // Inputs and outputs may be the same buffers.
     void process(float** inputs, float** outputs, std::int32_t frames);
+    // a.process(aInputs, aOutputs, frames) and b.process(bInputs, bOutputs, frames), with the
+    // four channels' recurrences side by side where the two compressors allow it. No buffer of
+    // one may be a buffer of the other.
+    static void processPair(LookaheadCompressor& a, float** aInputs, float** aOutputs,
+                            LookaheadCompressor& b, float** bInputs, float** bOutputs,
+                            std::int32_t frames);
 
     // Smoothing coefficient for a time constant of timeMs milliseconds, per sample.
     static float smoothingCoeff(float sampleRate, double timeMs);
@@ -33,8 +39,11 @@ public:
     // when the new target lies below the gain.
     static double smoothGain(double gain, double previousTarget, float newTarget,
                              double attackCoeff, double releaseCoeff) {
-        return newTarget < gain ? attackCoeff * gain + (1.0 - attackCoeff) * previousTarget
-                                : releaseCoeff * gain + (1.0 - releaseCoeff) * previousTarget;
+        // Chosen without a branch: which way the gain moves is data the predictor cannot see.
+        const bool falling = newTarget < gain;
+        const double coeff = falling ? attackCoeff : releaseCoeff;
+        const double rest = falling ? 1.0 - attackCoeff : 1.0 - releaseCoeff;
+        return coeff * gain + rest * previousTarget;
     }
 
     const GainCurve& getCurve() const { return curve; }
@@ -51,8 +60,25 @@ public:
     float getTarget(std::int32_t ch) const { return targets[ch]; }
 
 private:
-    // Per-sample processing of channel ch over n samples; d is x delayed by N.
-    void run(std::int32_t ch, const float* x, const float* delayed, float* out, std::int32_t n);
+    // One channel of one compressor, with the countdown it starts from.
+    struct Lane {
+        LookaheadCompressor* owner;
+        std::int32_t channel;
+        std::int32_t count;
+    };
+    // Whether two compressors can run as lanes of one loop: the same rate, look-ahead, block
+    // size and time constants, two channels each.
+    bool canPairWith(const LookaheadCompressor& other) const;
+    // The lanes over one call, cut the way process cuts it: out of place and longer than N,
+    // the first N samples through the history and the rest straight from the input; otherwise
+    // pieces of at most maxBlockSize through the history. Every lane takes the same path.
+    template <int C>
+    static void processLanes(Lane* lanes, float* const* inputs, float* const* outputs,
+                             std::int32_t frames);
+    // Per-sample processing of the lanes over n samples; d is x delayed by N.
+    template <int C>
+    static void run(Lane* lanes, const float* const* x, const float* const* delayed,
+                    float* const* out, std::int32_t n);
     void repairState(std::int32_t ch);
 
     GainCurve curve;

@@ -73,15 +73,17 @@ SignalChain::SignalChain(std::int32_t channels, double sampleRate, std::int32_t 
     setThirdHarmonic(thirdAmount);
 
     const std::size_t bufferSize = static_cast<std::size_t>(this->maxBlockSize);
-    workSamples.assign(3 * static_cast<std::size_t>(channels) * bufferSize, 0.0f);
+    workSamples.assign(4 * static_cast<std::size_t>(channels) * bufferSize, 0.0f);
     work1.reset(new float*[channels]);
     work2.reset(new float*[channels]);
     work3.reset(new float*[channels]);
+    work4.reset(new float*[channels]);
     for (std::int32_t ch = 0; ch < channels; ++ch) {
-        float* base = workSamples.data() + 3 * static_cast<std::size_t>(ch) * bufferSize;
+        float* base = workSamples.data() + 4 * static_cast<std::size_t>(ch) * bufferSize;
         work1[ch] = base;
         work2[ch] = base + bufferSize;
         work3[ch] = base + 2 * bufferSize;
+        work4[ch] = base + 3 * bufferSize;
     }
     inView.reset(new const float*[channels]());
     outView.reset(new float*[channels]());
@@ -181,6 +183,7 @@ void SignalChain::processPiece(std::int32_t n) {
     float** w1 = work1.get();
     float** w2 = work2.get();
     float** w3 = work3.get();
+    float** w4 = work4.get();
     float* const* out = outView.get();
     // The whole input is read into W1 before any output sample is written.
     inputStage.process(inView.get(), w1, n);
@@ -189,13 +192,10 @@ void SignalChain::processPiece(std::int32_t n) {
     highDelay.process(w1, 0, w2, 0, n);
     highMixer.process(w2, out, n);
     driveStage.process(w1, w1, n);
-    band2HighPass.process(w1, w2, n);
-    band2LowPass.process(w2, w3, n);
-    band2Compressor.process(w3, w2, n);
-    band3HighPass.process(w1, w3, n);
-    band3LowPass.process(w3, w1, n);
-    band3Compressor.process(w1, w3, n);
-    shaper.process(w2, w3, n);
-    harmonicHighPass.process(w3, w3, n);
-    harmonicMixer.process(w3, out, n);
+    BiquadCascade::processSeries(band2HighPass, band2LowPass, w1, w3, n);
+    BiquadCascade::processSeries(band3HighPass, band3LowPass, w1, w1, n);
+    LookaheadCompressor::processPair(band2Compressor, w3, w2, band3Compressor, w1, w4, n);
+    shaper.process(w2, w4, n);
+    harmonicHighPass.process(w4, w4, n);
+    harmonicMixer.process(w4, out, n);
 }

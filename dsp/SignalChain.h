@@ -109,11 +109,13 @@ private:
     HarmonicShaper shaper;
     ButterworthHighPass harmonicHighPass;
     Mixer harmonicMixer;
-    // work1, work2, work3: channels * maxBlockSize samples each, in one allocation.
+    // work1 to work4: channels * maxBlockSize samples each, in one allocation. The fourth lets
+    // the two compressors run side by side, neither writing what the other still reads.
     std::vector<float> workSamples;
     std::unique_ptr<float*[]> work1;
     std::unique_ptr<float*[]> work2;
     std::unique_ptr<float*[]> work3;
+    std::unique_ptr<float*[]> work4;
     std::unique_ptr<const float*[]> inView;
     std::unique_ptr<float*[]> outView;
 };

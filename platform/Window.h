@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/Surface.h"
@@ -62,6 +63,13 @@ Window* createChildWindow(Window* parent, const char* className, const char* tit
 // A visible top-level window whose client area is width x height, at (x, y) on the screen: the
 // kind of window a host puts an editor into. Null on failure.
 Window* createTopLevelWindow(const char* title, int x, int y, int width, int height);
+// Asks to close a top-level window, as its close box does; the request arrives through the
+// message dispatch. The window stays until destroyWindow, so that its owner can first close
+// what it shows.
+void requestClose(Window* window);
+// True once a request to close the top-level window (requestClose, the close box, Alt+F4) has
+// been delivered; false for null.
+bool closeRequested(Window* window);
 // Destroys the window and its children; their listeners hear windowDestroyed.
 void destroyWindow(Window* window);
 // Moves the window without resizing it: in its parent's client area, or on the screen for a
@@ -87,6 +95,9 @@ void invalidateWindow(Window* window);
 bool dispatchPaintMessage();
 // Delivers every message waiting for the calling thread (what a host's message loop does).
 void dispatchPendingMessages();
+// Waits until a message is waiting for the calling thread or the time has passed, whichever
+// comes first; delivers nothing.
+void waitForMessages(std::uint32_t milliseconds);
 
 enum class CursorShape {
     arrow,

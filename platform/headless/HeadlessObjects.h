@@ -87,6 +87,7 @@ struct Window {
     Font* font = nullptr;
     Picture pixels;
     bool paintPending = false;
+    bool closeRequested = false;
 };
 
 namespace headless {

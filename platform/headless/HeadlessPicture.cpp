@@ -46,15 +46,22 @@ Picture* decodeBmp(const unsigned char* data, std::size_t size) {
     picture->width = width;
     picture->height = height;
     picture->pixels.resize(static_cast<std::size_t>(width) * height);
+    // One loop per depth: a host scanning plug-ins creates instances, and with them the
+    // editor's bitmaps, many times over.
+    const int bytesPerPixel = bitsPerPixel / 8;
     for (int y = 0; y < height; ++y) {
         const unsigned char* source = data + pixelOffset + stride * (bottomUp ? height - 1 - y : y);
         NativeColor* destination = picture->row(y);
-        for (int x = 0; x < width; ++x) {
-            const unsigned char* bgr = source + x * (bitsPerPixel / 8);
-            if (bitsPerPixel == 8) {
-                const unsigned index = *bgr < paletteCount ? *bgr : 0;
-                bgr = palette + index * 4;
+        if (bitsPerPixel == 8) {
+            for (int x = 0; x < width; ++x) {
+                const unsigned index = source[x] < paletteCount ? source[x] : 0;
+                const unsigned char* bgr = palette + index * 4;
+                destination[x] = makeNativeColor(bgr[2], bgr[1], bgr[0]);
             }
+            continue;
+        }
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* bgr = source + x * bytesPerPixel;
             destination[x] = makeNativeColor(bgr[2], bgr[1], bgr[0]);
         }
     }

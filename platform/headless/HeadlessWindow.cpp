@@ -215,6 +215,12 @@ Window* createTopLevelWindow(const char* title, int x, int y, int width, int hei
     return window;
 }
 
+void requestClose(Window* window) {
+    if (window && !window->parent) window->closeRequested = true;
+}
+
+bool closeRequested(Window* window) { return window && window->closeRequested; }
+
 void destroyWindow(Window* window) {
     if (!window) return;
     headless::World& system = *window->world;
@@ -306,6 +312,10 @@ bool dispatchPaintMessage() {
 void dispatchPendingMessages() {
     while (dispatchPaintMessage()) {
     }
+}
+
+void waitForMessages(std::uint32_t milliseconds) {
+    if (headless::world().paintQueue.empty()) headless::advanceTime(milliseconds);
 }
 
 Cursor* systemCursor(CursorShape shape) {

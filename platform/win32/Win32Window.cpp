@@ -15,6 +15,7 @@ HINSTANCE instance() { return static_cast<HINSTANCE>(moduleHandle()); }
 namespace {
 
 const char hostClassName[] = "BrillianteerHostWindow";
+const char closeRequestProperty[] = "BrillianteerCloseRequested";
 
 WindowListener* listenerOf(HWND window) {
     return reinterpret_cast<WindowListener*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -59,11 +60,22 @@ LRESULT CALLBACK childProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// A top-level window stays when the user closes it, so that its owner can first close the
+// editor inside; the request is kept in a window property.
+LRESULT CALLBACK hostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        SetPropA(window, closeRequestProperty, reinterpret_cast<HANDLE>(1));
+        return 0;
+    }
+    if (message == WM_NCDESTROY) RemovePropA(window, closeRequestProperty);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 bool registerHostClass() {
     static bool registered = false;
     if (registered) return true;
     WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpfnWndProc = hostProcedure;
     windowClass.hInstance = win32::instance();
     windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -107,6 +119,14 @@ Window* createTopLevelWindow(const char* title, int x, int y, int width, int hei
                         outer.bottom - outer.top, nullptr, nullptr, win32::instance(), nullptr);
     if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
     return windowOf(window);
+}
+
+void requestClose(Window* window) {
+    if (window) PostMessageA(hwnd(window), WM_CLOSE, 0, 0);
+}
+
+bool closeRequested(Window* window) {
+    return window && GetPropA(hwnd(window), closeRequestProperty) != nullptr;
 }
 
 void destroyWindow(Window* window) {
@@ -191,6 +211,11 @@ void dispatchPendingMessages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+void waitForMessages(std::uint32_t milliseconds) {
+    // Messages already seen by an earlier peek but left in the queue count as waiting too.
+    MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 Cursor* systemCursor(CursorShape shape) {

@@ -4,11 +4,13 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "dsp/ButterworthHighPass.h"
 #include "dsp/ButterworthLowPass.h"
 #include "tests/dsp/FilterReference.h"
+#include "tests/dsp/InstructionSets.h"
 
 namespace {
 
@@ -138,33 +140,37 @@ TEST_P(ButterworthFilterTest, PassBandEndsHaveUnityGainAndStopBandEndsANull) {
     }
 }
 
+// On every kernel path the machine runs.
 TEST_P(ButterworthFilterTest, CascadeRunsBitIdenticalToSectionsOneAfterTheOther) {
     const double fs = GetParam();
     const std::size_t frames = 6000;
     const std::vector<float> left = reference::noise(frames, 11);
     const std::vector<float> right = reference::noise(frames, 12, 0.9f);
     const std::vector<std::int32_t> pieces = reference::pieceSizes(frames, 13);
-    for (const CascadeShape& cascade : chainCascades) {
-        SCOPED_TRACE(cascade.name);
-        auto filter = make(cascade, 2, fs);
-        reference::Cascade plain(*filter);
-        std::vector<float> outRight;
-        const std::vector<float> outLeft = runInPieces(*filter, left, right, pieces, outRight);
+    for (InstructionSet set : instruction_sets::runnable()) {
+        const instruction_sets::Scope scope(set);
+        for (const CascadeShape& cascade : chainCascades) {
+            SCOPED_TRACE(std::string(cascade.name) + " " + instructionSetName(set));
+            auto filter = make(cascade, 2, fs);
+            reference::Cascade plain(*filter);
+            std::vector<float> outRight;
+            const std::vector<float> outLeft = runInPieces(*filter, left, right, pieces, outRight);
 
-        std::vector<float> refLeft(frames), refRight(frames);
-        std::size_t done = 0;
-        for (std::int32_t piece : pieces) {
-            const float* in[] = {left.data() + done, right.data() + done};
-            float* out[] = {refLeft.data() + done, refRight.data() + done};
-            plain.process(in, out, piece);
-            done += piece;
-        }
-        EXPECT_TRUE(sameBits(outLeft, refLeft));
-        EXPECT_TRUE(sameBits(outRight, refRight));
-        for (std::int32_t i = 0; i < filter->getSectionCount(); ++i) {
-            for (std::int32_t c = 0; c < 2; ++c) {
-                EXPECT_EQ(filter->getSection(i).getOutputState(c)[0], plain.section(i).y1(c));
-                EXPECT_EQ(filter->getSection(i).getOutputState(c)[1], plain.section(i).y2(c));
+            std::vector<float> refLeft(frames), refRight(frames);
+            std::size_t done = 0;
+            for (std::int32_t piece : pieces) {
+                const float* in[] = {left.data() + done, right.data() + done};
+                float* out[] = {refLeft.data() + done, refRight.data() + done};
+                plain.process(in, out, piece);
+                done += piece;
+            }
+            EXPECT_TRUE(sameBits(outLeft, refLeft));
+            EXPECT_TRUE(sameBits(outRight, refRight));
+            for (std::int32_t i = 0; i < filter->getSectionCount(); ++i) {
+                for (std::int32_t c = 0; c < 2; ++c) {
+                    EXPECT_EQ(filter->getSection(i).getOutputState(c)[0], plain.section(i).y1(c));
+                    EXPECT_EQ(filter->getSection(i).getOutputState(c)[1], plain.section(i).y2(c));
+                }
             }
         }
     }
@@ -176,6 +182,7 @@ INSTANTIATE_TEST_SUITE_P(FourRates, ButterworthFilterTest,
                              return std::to_string(static_cast<int>(info.param)) + "Hz";
                          });
 
+// On every kernel path: one, two and three channels, and cascades of every pass shape.
 TEST(ButterworthCascadeTest, OddChannelCountsAndLongCascadesMatchThePlainRun) {
     const std::size_t frames = 3000;
     const std::vector<std::int32_t> pieces = reference::pieceSizes(frames, 21);
@@ -183,31 +190,90 @@ TEST(ButterworthCascadeTest, OddChannelCountsAndLongCascadesMatchThePlainRun) {
         std::int32_t channels;
         std::int32_t order;
     };
-    for (const Case& k :
-         {Case{1, 6}, Case{3, 8}, Case{2, 2}, Case{2, 4}, Case{2, 12}, Case{1, 10}}) {
-        SCOPED_TRACE(::testing::Message() << k.channels << " channels, order " << k.order);
-        ButterworthLowPass filter(k.channels, 5000.0, 44100.0, k.order);
-        reference::Cascade plain(filter);
-        std::vector<std::vector<float>> in, out, ref;
-        for (std::int32_t c = 0; c < k.channels; ++c) {
-            in.push_back(reference::noise(frames, 30 + c));
-            out.emplace_back(frames);
-            ref.emplace_back(frames);
-        }
-        std::size_t done = 0;
-        for (std::int32_t piece : pieces) {
-            std::vector<const float*> ip;
-            std::vector<float*> op, rp;
+    for (InstructionSet set : instruction_sets::runnable()) {
+        const instruction_sets::Scope scope(set);
+        for (const Case& k : {Case{1, 6}, Case{3, 8}, Case{2, 2}, Case{2, 4}, Case{2, 6},
+                              Case{2, 8}, Case{2, 12}, Case{2, 16}, Case{2, 18}, Case{1, 10}}) {
+            SCOPED_TRACE(::testing::Message() << k.channels << " channels, order " << k.order
+                                              << ", " << instructionSetName(set));
+            ButterworthLowPass filter(k.channels, 5000.0, 44100.0, k.order);
+            reference::Cascade plain(filter);
+            std::vector<std::vector<float>> in, out, ref;
             for (std::int32_t c = 0; c < k.channels; ++c) {
-                ip.push_back(in[c].data() + done);
-                op.push_back(out[c].data() + done);
-                rp.push_back(ref[c].data() + done);
+                in.push_back(reference::noise(frames, 30 + c));
+                out.emplace_back(frames);
+                ref.emplace_back(frames);
             }
-            filter.process(ip.data(), op.data(), piece);
-            plain.process(ip.data(), rp.data(), piece);
-            done += piece;
+            std::size_t done = 0;
+            for (std::int32_t piece : pieces) {
+                std::vector<const float*> ip;
+                std::vector<float*> op, rp;
+                for (std::int32_t c = 0; c < k.channels; ++c) {
+                    ip.push_back(in[c].data() + done);
+                    op.push_back(out[c].data() + done);
+                    rp.push_back(ref[c].data() + done);
+                }
+                filter.process(ip.data(), op.data(), piece);
+                plain.process(ip.data(), rp.data(), piece);
+                done += piece;
+            }
+            for (std::int32_t c = 0; c < k.channels; ++c)
+                EXPECT_TRUE(sameBits(out[c], ref[c])) << c;
         }
-        for (std::int32_t c = 0; c < k.channels; ++c) EXPECT_TRUE(sameBits(out[c], ref[c])) << c;
+    }
+}
+
+// Two cascades run as one series give the samples and states of the two one after the other,
+// on every path, for the shapes the chain uses and others.
+TEST(ButterworthCascadeTest, ASeriesRunsLikeItsTwoCascadesOneAfterTheOther) {
+    const std::size_t frames = 2500;
+    const std::vector<std::int32_t> pieces = reference::pieceSizes(frames, 51);
+    struct Case {
+        std::int32_t channels, firstOrder, secondOrder;
+    };
+    for (InstructionSet set : instruction_sets::runnable()) {
+        const instruction_sets::Scope scope(set);
+        for (const Case& k : {Case{2, 6, 6}, Case{2, 6, 8}, Case{2, 2, 4}, Case{2, 16, 16},
+                              Case{1, 6, 6}, Case{3, 4, 6}}) {
+            SCOPED_TRACE(::testing::Message()
+                         << k.channels << " channels, orders " << k.firstOrder << " and "
+                         << k.secondOrder << ", " << instructionSetName(set));
+            ButterworthHighPass high(k.channels, 3400.0, 44100.0, k.firstOrder);
+            ButterworthLowPass low(k.channels, 10000.0, 44100.0, k.secondOrder);
+            ButterworthHighPass highAlone(k.channels, 3400.0, 44100.0, k.firstOrder);
+            ButterworthLowPass lowAlone(k.channels, 10000.0, 44100.0, k.secondOrder);
+            std::vector<std::vector<float>> in, series, alone;
+            for (std::int32_t c = 0; c < k.channels; ++c) {
+                in.push_back(reference::noise(frames, 60 + c));
+                series.emplace_back(frames);
+                alone.emplace_back(frames);
+            }
+            std::size_t done = 0;
+            for (std::int32_t piece : pieces) {
+                std::vector<const float*> ip;
+                std::vector<float*> sp, ap;
+                for (std::int32_t c = 0; c < k.channels; ++c) {
+                    ip.push_back(in[c].data() + done);
+                    sp.push_back(series[c].data() + done);
+                    ap.push_back(alone[c].data() + done);
+                }
+                BiquadCascade::processSeries(high, low, ip.data(), sp.data(), piece);
+                highAlone.process(ip.data(), ap.data(), piece);
+                lowAlone.process(ap.data(), ap.data(), piece);
+                done += piece;
+            }
+            for (std::int32_t c = 0; c < k.channels; ++c) {
+                EXPECT_TRUE(sameBits(series[c], alone[c])) << c;
+                for (std::int32_t i = 0; i < low.getSectionCount(); ++i) {
+                    const BiquadSection& a = low.getSection(i);
+                    const BiquadSection& b = lowAlone.getSection(i);
+                    EXPECT_EQ(a.getOutputState(c)[0], b.getOutputState(c)[0]) << i;
+                    EXPECT_EQ(a.getOutputState(c)[1], b.getOutputState(c)[1]) << i;
+                    EXPECT_EQ(a.getInputState(c)[1], b.getInputState(c)[1]) << i;
+                    EXPECT_EQ(a.getInputState(c)[2], b.getInputState(c)[2]) << i;
+                }
+            }
+        }
     }
 }
 

@@ -10,6 +10,7 @@
 #include "dsp/GainStage.h"
 #include "dsp/HarmonicShaper.h"
 #include "dsp/Mixer.h"
+#include "tests/dsp/InstructionSets.h"
 
 namespace {
 
@@ -54,6 +55,32 @@ TEST(MixerTest, AddsWetInputToDryScaledOutput) {
             for (int i = 0; i < 6; ++i) {
                 EXPECT_EQ(outLeft[i], dry * oldLeft[i] + wet * inLeft[i]) << wet << " " << dry;
                 EXPECT_EQ(outRight[i], dry * oldRight[i] + wet * inRight[i]) << wet << " " << dry;
+            }
+        }
+    }
+}
+
+// On every path and for lengths around the vector widths, the gain stage, the mixer and the
+// shaper give the samples of their one-line formulas.
+TEST(ChainBlocksTest, EveryPathGivesTheFormulasSamples) {
+    for (InstructionSet set : instruction_sets::runnable()) {
+        const instruction_sets::Scope scope(set);
+        for (int frames : {1, 3, 7, 8, 15, 16, 17, 31, 33, 515}) {
+            SCOPED_TRACE(::testing::Message() << frames << " frames, " << instructionSetName(set));
+            const std::vector<float> a = ramp(frames, -2.7f), b = ramp(frames, 0.3f);
+            std::vector<float> scaled(frames), mixed = b, shaped = b;
+            const float* in[1] = {a.data()};
+            float* out[1] = {scaled.data()};
+            GainStage(1, 0.37f).process(in, out, frames);
+            out[0] = mixed.data();
+            Mixer(1, 0.61f, 0.83f).process(in, out, frames);
+            out[0] = shaped.data();
+            HarmonicShaper(1, 1.3f, 0.7f).process(in, out, frames);
+            for (int i = 0; i < frames; ++i) {
+                ASSERT_EQ(scaled[i], a[i] * 0.37f) << i;
+                ASSERT_EQ(mixed[i], 0.83f * b[i] + 0.61f * a[i]) << i;
+                const double x = a[i], y = b[i];
+                ASSERT_EQ(shaped[i], float(double(0.7f) * y * y * y + double(1.3f) * x * x)) << i;
             }
         }
     }

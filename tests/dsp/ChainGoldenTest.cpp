@@ -11,6 +11,7 @@
 #include "dsp/BrillianteerEngine.h"
 #include "params/BrillianteerParameters.h"
 #include "tests/dsp/ChainSignals.h"
+#include "tests/dsp/InstructionSets.h"
 
 // Golden outputs of the whole engine: a fixed input through many settings, hashed. They were
 // recorded from the plain implementation; an optimisation or a compiler that changes a single
@@ -100,12 +101,11 @@ void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.name; }
 
 class ChainGoldenTest : public ::testing::TestWithParam<GoldenCase> {};
 
-TEST_P(ChainGoldenTest, OutputMatchesTheRecordedSamples) {
-    const GoldenCase& c = GetParam();
+std::vector<std::vector<float>> runGolden(const GoldenCase& c) {
     BrillianteerParameters params;
     std::unique_ptr<BrillianteerEngine> engine =
         BrillianteerEngine::create(c.inputs, c.rate, c.outputs, c.maxBlock);
-    ASSERT_NE(engine, nullptr);
+    if (engine == nullptr) return {};
     engine->start();
     setAll(params, c);
     engine->applyParameters(params);
@@ -130,17 +130,29 @@ TEST_P(ChainGoldenTest, OutputMatchesTheRecordedSamples) {
         engine->process(in.data(), out.data(), frames, c.accumulate);
     }
 
-    std::uint64_t hash = chain_signals::fnvOffset;
-    for (const auto& channel : output) hash = chain_signals::fnv1a(channel, hash);
-    const float at2500 = output[0][2500], at5000 = output[0][5000];
-    const float at7000 = output[c.outputs - 1][7000];
-    EXPECT_EQ(hash, c.hash);
-    EXPECT_EQ(at2500, c.at2500);
-    EXPECT_EQ(at5000, c.at5000);
-    EXPECT_EQ(at7000, c.at7000);
-    if (hash != c.hash) {
-        std::printf("recorded: 0x%016" PRIx64 "ull, %af, %af, %af\n", hash, double(at2500),
-                    double(at5000), double(at7000));
+    return output;
+}
+
+// Every kernel path the machine runs gives the recorded samples.
+TEST_P(ChainGoldenTest, OutputMatchesTheRecordedSamples) {
+    const GoldenCase& c = GetParam();
+    for (InstructionSet set : instruction_sets::runnable()) {
+        SCOPED_TRACE(instructionSetName(set));
+        const instruction_sets::Scope scope(set);
+        const std::vector<std::vector<float>> output = runGolden(c);
+        ASSERT_EQ(output.size(), std::size_t(c.outputs));
+        std::uint64_t hash = chain_signals::fnvOffset;
+        for (const auto& channel : output) hash = chain_signals::fnv1a(channel, hash);
+        const float at2500 = output[0][2500], at5000 = output[0][5000];
+        const float at7000 = output[c.outputs - 1][7000];
+        EXPECT_EQ(hash, c.hash);
+        EXPECT_EQ(at2500, c.at2500);
+        EXPECT_EQ(at5000, c.at5000);
+        EXPECT_EQ(at7000, c.at7000);
+        if (hash != c.hash) {
+            std::printf("recorded: 0x%016" PRIx64 "ull, %af, %af, %af\n", hash, double(at2500),
+                        double(at5000), double(at7000));
+        }
     }
 }
 

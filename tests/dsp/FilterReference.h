@@ -52,6 +52,7 @@ public:
 
     void process(const float* input, float* output, std::int32_t frames, std::int32_t channel) {
         State& s = state[channel];
+        // y[n] = b0 x[n] + b1 x[n-1] + b2 x[n-2] - a1 y[n-1] - a2 y[n-2]
         for (std::int32_t n = 0; n < frames; ++n) {
             const double x = input[n];
             const double y = b0 * x + b1 * s.x1 + b2 * s.x2 - a1 * s.y1 - a2 * s.y2;

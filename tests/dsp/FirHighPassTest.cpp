@@ -8,6 +8,7 @@
 #include "dsp/FirHighPass.h"
 #include "dsp/FirKernelBank.h"
 #include "tests/dsp/FilterReference.h"
+#include "tests/dsp/InstructionSets.h"
 
 namespace {
 
@@ -91,19 +92,25 @@ TEST_F(FirHighPassTest, FoldedSumEqualsThePlainConvolutionUpToRounding) {
     }
 }
 
+// On every kernel path the machine runs.
 TEST_F(FirHighPassTest, FoldsBitIdenticalToTheOneSampleAtATimeSum) {
     const std::vector<float> signal = reference::noise(5000, 82);
-    for (std::int32_t index = 0; index < FirKernelBank::kernelCount; ++index) {
-        std::int32_t length = 0;
-        const double* kernel = bank.kernel(index, length);
-        const std::int32_t offset = (39 - length) / 2;
-        FirHighPass filter(1, 39, 256);
-        filter.setKernel(kernel, length, offset);
-        const std::vector<float> out =
-            run(filter, signal, reference::pieceSizes(signal.size(), 83));
-        const std::vector<float> h = floatKernel(kernel, length);
-        for (std::size_t n = 0; n < signal.size(); ++n) {
-            ASSERT_EQ(out[n], reference::foldedSample(h, offset, signal, n)) << index << ", " << n;
+    for (InstructionSet set : instruction_sets::runnable()) {
+        SCOPED_TRACE(instructionSetName(set));
+        const instruction_sets::Scope scope(set);
+        for (std::int32_t index = 0; index < FirKernelBank::kernelCount; ++index) {
+            std::int32_t length = 0;
+            const double* kernel = bank.kernel(index, length);
+            const std::int32_t offset = (39 - length) / 2;
+            FirHighPass filter(1, 39, 256);
+            filter.setKernel(kernel, length, offset);
+            const std::vector<float> out =
+                run(filter, signal, reference::pieceSizes(signal.size(), 83));
+            const std::vector<float> h = floatKernel(kernel, length);
+            for (std::size_t n = 0; n < signal.size(); ++n) {
+                ASSERT_EQ(out[n], reference::foldedSample(h, offset, signal, n))
+                    << index << ", " << n;
+            }
         }
     }
 }

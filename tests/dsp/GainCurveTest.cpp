@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
 
 #include "dsp/GainCurve.h"
+#include "tests/dsp/InstructionSets.h"
 
 namespace {
 
@@ -53,6 +58,46 @@ TEST_F(GainCurveTest, TableFollowsThePowerLawAndNeverRisesWithTheLevel) {
                     << "density " << density << " level " << level;
                 ASSERT_LE(gain, previous) << "density " << density << " level " << level;
                 previous = gain;
+            }
+        }
+    }
+}
+
+// Many levels at once give, bit for bit, what one level at a time gives, on every path: below
+// the threshold, inside each segment and across its edges, above the table, where the power is
+// in doubt, and for levels that are not ordinary numbers.
+TEST_F(GainCurveTest, LevelsInBatchesMatchOneLevelAtATime) {
+    std::vector<float> levels = {0.0f,
+                                 -0.0f,
+                                 -1.0f,
+                                 std::numeric_limits<float>::denorm_min(),
+                                 std::numeric_limits<float>::min(),
+                                 1e30f,
+                                 std::numeric_limits<float>::max(),
+                                 std::numeric_limits<float>::infinity(),
+                                 std::numeric_limits<float>::quiet_NaN()};
+    for (double level = 1e-12; level < 1e6; level *= 1.0007) levels.push_back(float(level));
+    for (InstructionSet set : instruction_sets::runnable()) {
+        const instruction_sets::Scope scope(set);
+        for (float a : kExponents) {
+            for (int density = 0; density <= 6; ++density) {
+                curve.build(a, thresholdPower(density), 0.01f);
+                for (float edge : curve.getBoundaries()) {
+                    levels.push_back(edge);
+                    levels.push_back(std::nextafter(edge, 0.0f));
+                }
+                std::vector<float> gains(levels.size());
+                for (std::size_t start = 0; start < levels.size(); start += 61) {
+                    const auto count =
+                        static_cast<std::int32_t>(std::min<std::size_t>(61, levels.size() - start));
+                    curve.gainsAt(&levels[start], &gains[start], count);
+                }
+                for (std::size_t u = 0; u < levels.size(); ++u) {
+                    const float one = curve.gainAt(levels[u]);
+                    ASSERT_EQ(std::memcmp(&gains[u], &one, sizeof one), 0)
+                        << instructionSetName(set) << " exponent " << a << " density " << density
+                        << " level " << levels[u] << ": " << gains[u] << " vs " << one;
+                }
             }
         }
     }

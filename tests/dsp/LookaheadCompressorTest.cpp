@@ -43,6 +43,8 @@ Signal model(const LookaheadCompressor& c, const Signal& x, const std::set<int>&
     const double release = c.getReleaseCoeff();
     double level = 0.0, gain = c.getMakeupGain(), target = gain;
     Signal y(x.size());
+    // L = (1 - r) x[k]^2 + r L; where k % 4 == 0: G = c G + (1 - c) P, P = curve(L);
+    // y[k] = G x[k - N]
     for (int k = 0; k < static_cast<int>(x.size()); ++k) {
         level = (1.0 - r) * (double(x[k]) * double(x[k])) + r * level;
         if (k % 4 == 0) {
@@ -373,6 +375,72 @@ TEST_F(LookaheadCompressorTest, LevelBeyondFloatRangeDoesNotSilenceTheBandForGoo
     EXPECT_EQ(c.getLevel(0), 0.0f);
     const Signal out = processInCalls(c, constant(1000, 0.5f), {1000}, false);
     EXPECT_NEAR(out.back(), std::sqrt(0.5f), 5e-3f);
+}
+
+// Two compressors run as one pair give each one's samples and state as it gives them alone: out
+// of place and in place, in calls shorter and longer than the look-ahead, and when their time
+// constants differ (then they simply run one after the other).
+TEST_F(LookaheadCompressorTest, APairRunsLikeEachCompressorAlone) {
+    struct Case {
+        bool inPlace;
+        float secondKick;
+        std::vector<int> sizes;
+    };
+    const Case cases[] = {{false, 0.0f, {512, 300, 89, 90, 5, 1000, 513}},
+                          {true, 0.0f, {512, 64, 3, 700, 511}},
+                          {false, 1.0f, {256, 1, 90, 600}}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << (k.inPlace ? "in place" : "out of place") << ", kick " << k.secondKick);
+        LookaheadCompressor a = make(2.0f, 3, 512, 2), b = make(3.0f, 3, 512, 2);
+        LookaheadCompressor aAlone = make(2.0f, 3, 512, 2), bAlone = make(3.0f, 3, 512, 2);
+        b.setKick(k.secondKick);
+        bAlone.setKick(k.secondKick);
+        // The second compressor's countdown starts elsewhere than the first's.
+        Signal warm = testSignal(3, 9), warmAlone = warm;
+        float* w[2] = {warm.data(), warm.data()};
+        float* wAlone[2] = {warmAlone.data(), warmAlone.data()};
+        b.process(w, w, 3);
+        bAlone.process(wAlone, wAlone, 3);
+        ASSERT_NE(b.getCountdown(), a.getCountdown());
+        int total = 0;
+        for (int size : k.sizes) total += size;
+        Signal inputs[4] = {testSignal(total, 1), testSignal(total, 2), testSignal(total, 3),
+                            testSignal(total, 4)};
+        Signal paired[4], alone[4];
+        for (int c = 0; c < 4; ++c) {
+            paired[c] = k.inPlace ? inputs[c] : Signal(total);
+            alone[c] = k.inPlace ? inputs[c] : Signal(total);
+        }
+        int start = 0;
+        for (int size : k.sizes) {
+            float* pin[4];
+            float* pout[4];
+            float* ain[4];
+            float* aout[4];
+            for (int c = 0; c < 4; ++c) {
+                pin[c] = k.inPlace ? &paired[c][start] : &inputs[c][start];
+                pout[c] = &paired[c][start];
+                ain[c] = k.inPlace ? &alone[c][start] : &inputs[c][start];
+                aout[c] = &alone[c][start];
+            }
+            LookaheadCompressor::processPair(a, pin, pout, b, pin + 2, pout + 2, size);
+            aAlone.process(ain, aout, size);
+            bAlone.process(ain + 2, aout + 2, size);
+            start += size;
+        }
+        for (int c = 0; c < 4; ++c) EXPECT_EQ(paired[c], alone[c]) << c;
+        for (int ch = 0; ch < 2; ++ch) {
+            EXPECT_EQ(a.getLevel(ch), aAlone.getLevel(ch));
+            EXPECT_EQ(a.getGain(ch), aAlone.getGain(ch));
+            EXPECT_EQ(a.getTarget(ch), aAlone.getTarget(ch));
+            EXPECT_EQ(b.getLevel(ch), bAlone.getLevel(ch));
+            EXPECT_EQ(b.getGain(ch), bAlone.getGain(ch));
+            EXPECT_EQ(b.getTarget(ch), bAlone.getTarget(ch));
+        }
+        EXPECT_EQ(a.getCountdown(), aAlone.getCountdown());
+        EXPECT_EQ(b.getCountdown(), bAlone.getCountdown());
+    }
 }
 
 }  // namespace

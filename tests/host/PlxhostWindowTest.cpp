@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/HeadlessEditorRender.h"
+#include "tests/support/PlxhostOutput.h"
 #include "tests/support/XvfbSession.h"
 
 // `plxhost editor --window` used by a person: the real pointer and keyboard of an X server of
@@ -15,19 +15,6 @@ namespace {
 
 constexpr int editorWidth = 330;
 constexpr int editorHeight = 260;
-
-// The values of one parameter's "set" lines, in order.
-std::vector<float> valuesSet(const std::string& output, const std::string& name) {
-    std::vector<float> values;
-    std::istringstream lines(output);
-    std::string line;
-    const std::string prefix = "set        " + name + " ";
-    while (std::getline(lines, line)) {
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            values.push_back(std::stof(line.substr(prefix.size())));
-    }
-    return values;
-}
 
 TEST(PlxhostWindowTest, APersonsMouseWheelAndKeysChangeTheParametersAndTheWindowShowsTheRender) {
     XvfbSession x;
@@ -40,15 +27,7 @@ TEST(PlxhostWindowTest, APersonsMouseWheelAndKeysChangeTheParametersAndTheWindow
     // The 2nd fader, dragged up from the middle of its track.
     x.drag(window, 120, 150, 120, 110);
     ASSERT_TRUE(plxhost.waitFor("end edit")) << plxhost.output();
-    const std::string& out = plxhost.output();
-    const std::size_t begin = out.find("begin edit");
-    const std::size_t firstSet = out.find("set        2nd");
-    ASSERT_NE(begin, std::string::npos) << out;
-    EXPECT_LT(begin, firstSet);
-    EXPECT_LT(firstSet, out.find("end edit")) << out;
-    const std::vector<float> dragged = valuesSet(out, "2nd");
-    ASSERT_GE(dragged.size(), 3u) << "the values arrive while the drag goes on";
-    for (std::size_t i = 1; i < dragged.size(); ++i) EXPECT_GT(dragged[i], dragged[i - 1]);
+    expectRisingValuesInABracket(plxhost.output(), "2nd", 3);
 
     x.click(window, 26, 64);
     ASSERT_TRUE(plxhost.waitFor("set        Solo     1.000000")) << plxhost.output();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "gui/DrawContext.h"
+#include "platform/Input.h"
 #include "platform/Window.h"
 
 namespace {
@@ -129,6 +130,33 @@ TEST_F(WindowTest, AnEditFieldHoldsItsTextAndTheLayerReadsItBack) {
     EXPECT_EQ(platform::windowText(field, text, 3), 2);
     EXPECT_STREQ(text, "3,");
     platform::destroyWindow(field);
+}
+
+TEST_F(WindowTest, AClosedTopLevelWindowStaysUntilItsOwnerDestroysIt) {
+    platform::Window* window = child(0, 0);
+    EXPECT_FALSE(platform::closeRequested(host));
+    platform::requestClose(host);
+    for (int i = 0; i < 50 && !platform::closeRequested(host); ++i) {
+        platform::dispatchPendingMessages();
+    }
+    EXPECT_TRUE(platform::closeRequested(host));
+    EXPECT_FALSE(platform::closeRequested(window));
+    EXPECT_FALSE(platform::closeRequested(nullptr));
+    platform::PixelRect rect{};
+    EXPECT_TRUE(platform::windowScreenRect(window, rect));
+    EXPECT_TRUE(listener.destroyed.empty());
+}
+
+TEST_F(WindowTest, WaitingForMessagesEndsAtOnceWhenOneIsWaitingAndAfterTheTimeOtherwise) {
+    ASSERT_NE(child(0, 0), nullptr);
+    std::uint32_t start = platform::tickCount();
+    platform::waitForMessages(5000);
+    EXPECT_LT(platform::tickCount() - start, 2500u) << "a paint was waiting";
+
+    platform::dispatchPendingMessages();
+    start = platform::tickCount();
+    platform::waitForMessages(100);
+    EXPECT_GE(platform::tickCount() - start, 50u) << "nothing was waiting";
 }
 
 TEST_F(WindowTest, TheCursorShownIsTheOneLastSet) {

@@ -202,14 +202,15 @@ void XvfbSession::click(unsigned long window, int x, int y, int button) {
     pause(100);
 }
 
-void XvfbSession::drag(unsigned long window, int x1, int y1, int x2, int y2, int steps) {
+void XvfbSession::drag(unsigned long window, int x1, int y1, int x2, int y2, int steps,
+                       int holdMs) {
     moveTo(window, x1, y1);
     press();
     for (int i = 1; i <= steps; ++i) {
         moveTo(window, x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps);
         pause(25);
     }
-    pause(100);
+    pause(holdMs);
     release();
     pause(100);
 }

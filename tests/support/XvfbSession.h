@@ -37,8 +37,10 @@ public:
     void press(int button = 1);
     void release(int button = 1);
     void click(unsigned long window, int x, int y, int button = 1);
-    // Presses at the first point, moves to the second in steps a few milliseconds apart, releases.
-    void drag(unsigned long window, int x1, int y1, int x2, int y2, int steps = 12);
+    // Presses at the first point, moves to the second in steps a few milliseconds apart, holds
+    // the end for holdMs and releases.
+    void drag(unsigned long window, int x1, int y1, int x2, int y2, int steps = 12,
+              int holdMs = 100);
     // Positive notches turn away from the user (button 4), negative towards (button 5).
     void turnWheel(unsigned long window, int x, int y, int notches);
     // Presses or releases a key by its X name ("Control_L", "Shift_L").

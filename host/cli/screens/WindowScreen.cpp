@@ -1,10 +1,18 @@
 #include "host/cli/screens/WindowScreen.h"
 
+#include <csignal>
+
 #include "host/BmpFile.h"
 #include "host/cli/CommandError.h"
 #include "platform/Input.h"
 
 namespace {
+
+constexpr std::int32_t idleMilliseconds = 25;
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int) { interrupted = 1; }
 
 [[noreturn]] void cannotPlay() {
     throw CommandError(kExitUsage,
@@ -47,4 +55,25 @@ void WindowScreen::type(const std::string&) { cannotPlay(); }
 bool WindowScreen::writePicture(const std::string& path, const std::string& format) {
     if (format != "bmp" || pixels.empty()) return false;
     return writeBmp(path.c_str(), pixels.data(), width, height);
+}
+
+void WindowScreen::showUntilClosed(const std::function<void()>& idle) {
+    interrupted = 0;
+    void (*previous)(int) = std::signal(SIGINT, onInterrupt);
+    std::uint32_t nextIdle = platform::tickCount();
+    for (;;) {
+        // A drag runs its own loop inside the dispatch, calling the host's idle itself.
+        platform::dispatchPendingMessages();
+        if (interrupted || platform::closeRequested(window)) break;
+        const std::uint32_t now = platform::tickCount();
+        std::int32_t wait = static_cast<std::int32_t>(nextIdle - now);
+        if (wait <= 0) {
+            idle();
+            nextIdle = now + idleMilliseconds;
+            wait = idleMilliseconds;
+        }
+        platform::waitForMessages(static_cast<std::uint32_t>(wait));
+    }
+    std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
+    refresh();
 }

@@ -23,6 +23,9 @@ public:
     void type(const std::string& text) override;
     bool canWrite(const std::string& format) const override { return format == "bmp"; }
     bool writePicture(const std::string& path, const std::string& format) override;
+    // Runs the window's messages until its close box is used (or Ctrl-C in the console), then
+    // takes the last picture; the window stays until the screen is destroyed.
+    void showUntilClosed(const std::function<void()>& idle) override;
 
 private:
     platform::Window* window = nullptr;
