@@ -1,5 +1,9 @@
 #include "host/PluginInstance.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
 #include "host/PluginLibrary.h"
 #include "shell/Opcodes.h"
 
@@ -11,6 +15,32 @@ std::map<EffectRecord*, PluginInstance*> instancesByRecord;
 thread_local PluginInstance* instanceBeingCreated = nullptr;
 
 constexpr PlxIntPtr kHostInterfaceVersion = 2200;
+
+// Why a record cannot be called through, or empty when it can. Only the magic is read before
+// it is known to be a record of this interface.
+std::string unusableRecord(const EffectRecord& record) {
+    if (record.magic != kEffectMagic) {
+        char text[96];
+        std::snprintf(text, sizeof text,
+                      "not a plug-in of this interface: its record's magic is 0x%08X",
+                      static_cast<unsigned>(record.magic));
+        return text;
+    }
+    const bool replacing = (record.flags & kFlagOverwriting) != 0;
+    const std::pair<bool, const char*> functions[] = {
+        {record.dispatchFn != nullptr, "dispatcher"},
+        {record.setParameterFn != nullptr, "parameter setter"},
+        {record.getParameterFn != nullptr, "parameter getter"},
+        {record.processAddingFn != nullptr, "accumulating process function"},
+        {!replacing || record.processOverwritingFn,
+         "replacing process function its flags announce"},
+    };
+    for (const auto& [present, name] : functions) {
+        if (!present)
+            return std::string("not a plug-in of this interface: its record has no ") + name;
+    }
+    return "";
+}
 }  // namespace
 
 PluginInstance::PluginInstance(const PluginLibrary& library) : library(library) {
@@ -31,11 +61,20 @@ void PluginInstance::setAnswerFunction(AnswerFunction function) {
 
 bool PluginInstance::create() {
     close();
-    if (!library.entry()) return false;
+    refusalReason.clear();
+    if (!library.entry()) {
+        refusalReason = "the library has no main";
+        return false;
+    }
     instanceBeingCreated = this;
     EffectRecord* created = library.entry()(&PluginInstance::callback);
     instanceBeingCreated = nullptr;
-    if (!created) return false;
+    if (!created) {
+        refusalReason = "main returned no plug-in (null)";
+        return false;
+    }
+    refusalReason = unusableRecord(*created);
+    if (!refusalReason.empty()) return false;
     effect = created;
     std::lock_guard<std::mutex> guard(registryLock);
     instancesByRecord[effect] = this;
@@ -78,7 +117,16 @@ void PluginInstance::processAdding(float** inputs, float** outputs, std::int32_t
 }
 
 void PluginInstance::processOverwriting(float** inputs, float** outputs, std::int32_t frames) {
-    if (effect) effect->processOverwritingFn(effect, inputs, outputs, frames);
+    if (!effect) return;
+    if (effect->processOverwritingFn) {
+        effect->processOverwritingFn(effect, inputs, outputs, frames);
+        return;
+    }
+    // A plug-in without the replacing call: accumulating onto silence gives the same output.
+    for (std::int32_t c = 0; c < effect->outputCount; ++c) {
+        std::fill(outputs[c], outputs[c] + std::max(frames, std::int32_t{0}), 0.0f);
+    }
+    effect->processAddingFn(effect, inputs, outputs, frames);
 }
 
 std::vector<HostRequest> PluginInstance::requests() const {

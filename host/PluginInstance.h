@@ -35,8 +35,11 @@ public:
     // Answers that depend on the arguments (a pin query per channel): consulted before the table.
     using AnswerFunction = std::function<bool(const HostRequest& request, PlxIntPtr& answer)>;
     void setAnswerFunction(AnswerFunction function);
-    // Calls `main`; false when it answers null.
+    // Calls `main`; false when it answers null or with a record this host must not call
+    // through (another interface's magic, a function missing), which is then left alone:
+    // `refusal` says why.
     bool create();
+    const std::string& refusal() const { return refusalReason; }
     // Sends opcode 1, after which the plug-in has destroyed itself.
     void close();
 
@@ -48,6 +51,8 @@ public:
     void setParameter(std::int32_t index, float value);
     float getParameter(std::int32_t index);
     void processAdding(float** inputs, float** outputs, std::int32_t frames);
+    // On a plug-in that has no replacing call, the outputs (as many as the record has) are
+    // cleared and the accumulating call runs.
     void processOverwriting(float** inputs, float** outputs, std::int32_t frames);
 
     std::vector<HostRequest> requests() const;
@@ -67,4 +72,5 @@ private:
     std::map<std::int32_t, PlxIntPtr> answers;
     AnswerFunction answerFunction;
     std::vector<HostRequest> recorded;
+    std::string refusalReason;
 };

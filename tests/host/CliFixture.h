@@ -45,17 +45,20 @@ protected:
 
     std::string path(const std::string& name) const { return directory + "/" + name; }
 
-    Result run(std::vector<std::string> arguments) const {
-        return runProgram(PLXHOST_PATH, std::move(arguments));
+    // `standardOutput` names where stdout goes instead (e.g. /dev/full); `out` is then empty.
+    Result run(std::vector<std::string> arguments, const std::string& standardOutput = "") const {
+        return runProgram(PLXHOST_PATH, std::move(arguments), standardOutput);
     }
 
     // Any program, found on PATH unless the name holds a slash.
-    Result runProgram(const std::string& program, std::vector<std::string> arguments) const {
+    Result runProgram(const std::string& program, std::vector<std::string> arguments,
+                      const std::string& standardOutput = "") const {
         arguments.insert(arguments.begin(), program);
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
-        const std::string outPath = directory + "/.stdout";
+        const std::string outPath =
+            standardOutput.empty() ? directory + "/.stdout" : standardOutput;
         const std::string errPath = directory + "/.stderr";
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -71,9 +74,11 @@ protected:
             result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
         posix_spawn_file_actions_destroy(&actions);
-        result.out = readText(outPath);
         result.err = readText(errPath);
-        std::filesystem::remove(outPath);
+        if (standardOutput.empty()) {
+            result.out = readText(outPath);
+            std::filesystem::remove(outPath);
+        }
         std::filesystem::remove(errPath);
         return result;
     }

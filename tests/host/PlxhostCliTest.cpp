@@ -324,7 +324,7 @@ TEST_F(PlxhostCliTest, AnInputOfAnUnknownFormatIsReported) {
 
 TEST_F(PlxhostCliTest, AnOutputFormatNotWrittenIsReported) {
     const std::string in = writeInput();
-    expectFailure({"process", probe, in, path("out.xyz")}, 4, "unsupported output format .xyz");
+    expectFailure({"process", probe, in, path("out.xyz")}, 2, "unsupported output format .xyz");
 }
 
 TEST_F(PlxhostCliTest, APluginPathThatDoesNotExistIsReported) {
@@ -400,7 +400,7 @@ TEST_F(PlxhostCliTest, ABadCommandLineIsAUsageError) {
     const std::string in = writeInput();
     expectFailure({"process", probe, in, path("out.wav"), "--block", "0"}, 2, "--block");
     expectFailure({"process", probe, in}, 2, "OUT is required");
-    expectFailure({"frobnicate"}, 2, "subcommand is required");
+    expectFailure({"frobnicate"}, 2, "unknown subcommand 'frobnicate'");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "host/cli/CommandError.h"
 #include "host/cli/io/JsonWriter.h"
@@ -88,14 +89,31 @@ TEST_F(BankLayoutTest, OneProgramsValuesLandInItsRowOnly) {
     EXPECT_EQ(programs[4].values[7], 3000.0);
 }
 
-TEST_F(BankLayoutTest, AnUnterminatedOrUnprintableNameIsCutAndMasked) {
+TEST_F(BankLayoutTest, AnUnterminatedOrUnprintableNameIsCutAndEscaped) {
     std::vector<unsigned char> bank = defaultBank(layout);
     std::memset(&bank[layout.nameOffsetInProgram()], 'A', BankLayout::kNameSize);
-    bank[layout.nameOffsetInProgram() + 1] = 0x07;
+    bank[layout.nameOffsetInProgram() + 1] = 0x1B;
+    bank[layout.nameOffsetInProgram() + 2] = 0xE9;
     const auto programs = layout.decode(bank, "bank");
-    EXPECT_EQ(programs[0].name.size(), BankLayout::kNameSize);
-    EXPECT_EQ(programs[0].name.substr(0, 3), "A?A");
+    EXPECT_EQ(programs[0].name.size(), BankLayout::kNameSize - 2 + 2 * 4);
+    EXPECT_EQ(programs[0].name.substr(0, 10), "A\\x1B\\xE9A");
     EXPECT_EQ(programs[1].name, "Init 2");
+}
+
+TEST_F(BankLayoutTest, StoredWordsThePlugInNeverWritesAreFlaggedAndShownAsStored) {
+    std::vector<unsigned char> bank = defaultBank(layout);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::pair<std::size_t, float> stored[] = {{0, 1e30f}, {4, -0.5f}, {8, nan}};
+    for (const auto& [offset, value] : stored) putBigEndian(bank, offset, value);
+    const auto programs = layout.decode(bank, "bank");
+    EXPECT_TRUE(programs[0].invalid[0]);
+    EXPECT_EQ(programs[0].values[0], 1e30f);
+    EXPECT_TRUE(programs[0].invalid[1]);
+    EXPECT_TRUE(programs[0].invalid[2]);
+    EXPECT_TRUE(std::isnan(programs[0].values[2]));
+    // Valid words and the meter levels in dB, which are not normalised, stay unflagged.
+    for (std::size_t c = 3; c < layout.columns().size(); ++c) EXPECT_FALSE(programs[0].invalid[c]);
+    EXPECT_FALSE(programs[1].invalid[0]);
 }
 
 TEST_F(BankLayoutTest, ABankOfAnotherSizeIsRefusedWithBothSizes) {

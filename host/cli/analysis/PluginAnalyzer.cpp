@@ -4,8 +4,11 @@
 #include <cmath>
 #include <complex>
 
+#include "host/cli/CommandError.h"
+#include "host/cli/analysis/BandLevelMeter.h"
 #include "host/cli/analysis/Fft.h"
-#include "host/cli/io/AudioFile.h"
+#include "host/cli/analysis/SignalLevels.h"
+#include "host/cli/io/AudioBuffer.h"
 #include "host/cli/session/OfflineRenderer.h"
 #include "host/cli/session/PluginSession.h"
 
@@ -18,16 +21,14 @@ constexpr double kLowestHz = 10.0;
 constexpr int kHighestHarmonic = 10;
 // Lets level detectors and compressors settle before the analysed stretch begins.
 constexpr double kSettleSeconds = 1.0;
-constexpr double kSilenceDbfs = -300.0;
 
-double powerToDbfs(double meanSquare) {
-    // A full-scale sine has a mean square of 1/2.
-    return meanSquare > 0.0 ? std::max(10.0 * std::log10(meanSquare / 0.5), kSilenceDbfs)
-                            : kSilenceDbfs;
-}
-
-double amplitudeToDb(double amplitude) {
-    return amplitude > 0.0 ? std::max(20.0 * std::log10(amplitude), kSilenceDbfs) : kSilenceDbfs;
+// A plug-in whose output is not finite cannot be measured.
+void refuseNonFinite(const OfflineRenderer& renderer) {
+    if (renderer.nonFiniteSamples() > 0) {
+        throw CommandError(kExitPlugin, "the plug-in's output holds " +
+                                            std::to_string(renderer.nonFiniteSamples()) +
+                                            " samples that are not finite; nothing measured");
+    }
 }
 
 std::vector<double> blackmanHarris(std::size_t length) {
@@ -58,6 +59,7 @@ std::vector<ResponsePoint> PluginAnalyzer::magnitudeResponse() {
     session.start(sampleRate, blockSize);
     OfflineRenderer renderer(session, blockSize, ProcessMode::replacing);
     const AudioBuffer response = renderer.render(impulse, false);
+    refuseNonFinite(renderer);
     const std::size_t latency = static_cast<std::size_t>(session.latency()) % kAnalysisLength;
     session.stop();
 
@@ -81,7 +83,8 @@ std::vector<ResponsePoint> PluginAnalyzer::magnitudeResponse() {
         if (bin == previousBin) continue;
         previousBin = bin;
         const std::complex<double> value = spectrum[bin] / kImpulseAmplitude;
-        points.push_back({static_cast<double>(bin) * binHz, amplitudeToDb(std::abs(value)),
+        points.push_back({static_cast<double>(bin) * binHz,
+                          SignalLevels::amplitudeToDb(std::abs(value)),
                           std::arg(value) * 180.0 / M_PI});
     }
     return points;
@@ -102,6 +105,7 @@ HarmonicSpectrum PluginAnalyzer::harmonicSpectrum(double sineHz, double sineDbfs
     session.start(sampleRate, blockSize);
     OfflineRenderer renderer(session, blockSize, ProcessMode::replacing);
     const AudioBuffer output = renderer.render(sine, true);
+    refuseNonFinite(renderer);
     session.stop();
 
     const std::vector<double> window = blackmanHarris(kAnalysisLength);
@@ -126,8 +130,8 @@ HarmonicSpectrum PluginAnalyzer::harmonicSpectrum(double sineHz, double sineDbfs
     result.sineDbfs = sineDbfs;
     for (std::size_t k = 1; k < out.size(); ++k) {
         result.spectrum.push_back({static_cast<double>(k) * binHz,
-                                   amplitudeToDb(2.0 * std::abs(out[k]) / windowSum),
-                                   amplitudeToDb(2.0 * std::abs(in[k]) / windowSum)});
+                                   SignalLevels::amplitudeToDb(2.0 * std::abs(out[k]) / windowSum),
+                                   SignalLevels::amplitudeToDb(2.0 * std::abs(in[k]) / windowSum)});
     }
     for (int order = 1; order <= kHighestHarmonic; ++order) {
         const std::size_t centre = sineBin * static_cast<std::size_t>(order);
@@ -135,59 +139,14 @@ HarmonicSpectrum PluginAnalyzer::harmonicSpectrum(double sineHz, double sineDbfs
         double peak = 0.0;
         for (std::size_t k = centre - 3; k <= centre + 3; ++k)
             peak = std::max(peak, std::abs(out[k]));
-        result.harmonics.push_back(
-            {order, static_cast<double>(centre) * binHz, amplitudeToDb(2.0 * peak / windowSum)});
+        result.harmonics.push_back({order, static_cast<double>(centre) * binHz,
+                                    SignalLevels::amplitudeToDb(2.0 * peak / windowSum)});
     }
     double bandPower = 0.0;
     for (std::size_t k = 1; k < out.size(); ++k) {
         if (static_cast<double>(k) * binHz >= 10000.0) bandPower += std::norm(out[k]);
     }
-    result.energyAbove10kHzDbfs =
-        powerToDbfs(2.0 * bandPower / (static_cast<double>(kAnalysisLength) * windowPower));
+    result.energyAbove10kHzDbfs = BandLevelMeter::powerToDbfs(
+        2.0 * bandPower / (static_cast<double>(kAnalysisLength) * windowPower));
     return result;
-}
-
-double PluginAnalyzer::bandLevelDbfs(const std::vector<float>& signal, double sampleRate,
-                                     double lowHz) {
-    if (signal.empty()) return kSilenceDbfs;
-    // Short signals: one rectangular transform; long ones: averaged Hann-windowed segments.
-    const bool segmented = signal.size() > kAnalysisLength;
-    const std::size_t size = segmented ? kAnalysisLength : Fft::nextPowerOfTwo(signal.size());
-    const Fft fft(size);
-    const double binHz = sampleRate / static_cast<double>(size);
-    auto bandSum = [&](const std::vector<double>& segment) {
-        const auto spectrum = fft.realSpectrum(segment);
-        double sum = 0.0;
-        for (std::size_t k = 1; k < spectrum.size(); ++k) {
-            if (static_cast<double>(k) * binHz >= lowHz) sum += std::norm(spectrum[k]);
-        }
-        return sum;
-    };
-    if (!segmented) {
-        std::vector<double> whole(signal.begin(), signal.end());
-        return powerToDbfs(2.0 * bandSum(whole) /
-                           (static_cast<double>(size) * static_cast<double>(signal.size())));
-    }
-    std::vector<double> window(size);
-    double windowPower = 0.0;
-    for (std::size_t n = 0; n < size; ++n) {
-        window[n] =
-            0.5 - 0.5 * std::cos(2.0 * M_PI * static_cast<double>(n) / static_cast<double>(size));
-        windowPower += window[n] * window[n];
-    }
-    double total = 0.0;
-    int segments = 0;
-    std::vector<double> segment(size);
-    for (std::size_t start = 0; start + size <= signal.size(); start += size / 2) {
-        for (std::size_t n = 0; n < size; ++n) segment[n] = signal[start + n] * window[n];
-        total += 2.0 * bandSum(segment) / (static_cast<double>(size) * windowPower);
-        ++segments;
-    }
-    return powerToDbfs(total / segments);
-}
-
-double PluginAnalyzer::peakDbfs(const std::vector<float>& signal) {
-    float peak = 0.0f;
-    for (float sample : signal) peak = std::max(peak, std::fabs(sample));
-    return amplitudeToDb(peak);
 }

@@ -45,10 +45,6 @@ public:
     // bin, so its leakage stays below -90 dB), and the level of each harmonic.
     HarmonicSpectrum harmonicSpectrum(double sineHz, double sineDbfs);
 
-    // The power of a signal from `lowHz` up to Nyquist, in dBFS.
-    static double bandLevelDbfs(const std::vector<float>& signal, double sampleRate, double lowHz);
-    static double peakDbfs(const std::vector<float>& signal);
-
 private:
     PluginSession& session;
     double sampleRate;

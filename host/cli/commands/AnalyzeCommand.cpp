@@ -3,8 +3,10 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -12,8 +14,10 @@
 
 #include "host/cli/CommandError.h"
 #include "host/cli/analysis/PluginAnalyzer.h"
+#include "host/cli/commands/NumberOptions.h"
 #include "host/cli/io/JsonWriter.h"
 #include "host/cli/io/OutputFile.h"
+#include "host/cli/io/PrintableText.h"
 #include "host/cli/session/PluginSession.h"
 #include "host/cli/session/SampleRates.h"
 
@@ -69,7 +73,7 @@ AnalyzeCommand::AnalyzeCommand(CLI::App& app) {
     command->add_option("PLUGIN", pluginPath, "Plug-in library")->required();
     settings.addOptions(*command);
     command->add_option("--rate", sampleRate, "Sample rate in Hz")
-        ->check(CLI::Range(1000.0, 768000.0))
+        ->check(SampleRates::usableCheck())
         ->capture_default_str();
     command->add_option("--block", blockSize, "Frames per process call")
         ->check(CLI::Range(1, 65536))
@@ -77,10 +81,10 @@ AnalyzeCommand::AnalyzeCommand(CLI::App& app) {
     command->add_option("--out", outputDirectory, "Directory for the results (created)")
         ->required();
     command->add_option("--sine-hz", sineHz, "Frequency of the test sine")
-        ->check(CLI::Range(10.0, 100000.0))
+        ->check(number_options::finiteRange(10.0, 100000.0))
         ->capture_default_str();
     command->add_option("--sine-dbfs", sineDbfs, "Level of the test sine")
-        ->check(CLI::Range(-120.0, 0.0))
+        ->check(number_options::finiteRange(-120.0, 0.0))
         ->capture_default_str();
     plotScript = BRL_PLOT_SCRIPT;
     command->add_option("--plot-script", plotScript, "The plotting script")->capture_default_str();
@@ -91,7 +95,10 @@ bool AnalyzeCommand::selected() const { return command->parsed(); }
 
 void AnalyzeCommand::run() {
     if (sineHz >= 0.5 * sampleRate) {
-        throw CommandError(kExitSetting, "--sine-hz must lie below half the sample rate");
+        throw CommandError(kExitUsage, "--sine-hz must lie below half the sample rate");
+    }
+    if (!noPlots && access(plotScript.c_str(), R_OK) != 0) {
+        throw CommandError(kExitUsage, "--plot-script " + plotScript + ": " + std::strerror(errno));
     }
     const Analysis analysis = measure();
     writeFiles(analysis);
@@ -113,8 +120,6 @@ AnalyzeCommand::Analysis AnalyzeCommand::measure() const {
         }
     }
     SampleRates::warnIfUnsupported(sampleRate, "the analysis");
-    makeDirectories(outputDirectory);
-
     PluginAnalyzer linear(session, sampleRate, blockSize);
     analysis.response = linear.magnitudeResponse();
     analysis.latency = session.latency();
@@ -124,6 +129,8 @@ AnalyzeCommand::Analysis AnalyzeCommand::measure() const {
 }
 
 void AnalyzeCommand::writeFiles(const Analysis& analysis) const {
+    // Made only now, so that a failed measurement leaves no empty folder behind.
+    makeDirectories(outputDirectory);
     const std::string directory = outputDirectory + "/";
     std::string csv = "frequency_hz,magnitude_db,phase_deg\n";
     char line[128];
@@ -202,8 +209,26 @@ void AnalyzeCommand::drawPlots() const {
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
+    // The script's own complaints are collected, so the failure stays one line.
+    int complaints[2];
+    if (pipe(complaints) != 0) throw CommandError(kExitOutput, "plots not drawn: no pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, complaints[1], STDERR_FILENO);
+    posix_spawn_file_actions_addclose(&actions, complaints[0]);
     pid_t child = 0;
-    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(complaints[1]);
+    std::string said;
+    char buffer[4096];
+    for (ssize_t got; (got = read(complaints[0], buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) break;
+        said.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(complaints[0]);
+    if (spawned != 0) {
         throw CommandError(
             kExitOutput, std::string("plots not drawn: ") + BRL_PLOT_PYTHON + " cannot be started");
     }
@@ -212,6 +237,12 @@ void AnalyzeCommand::drawPlots() const {
         if (errno != EINTR) throw CommandError(kExitOutput, "plots not drawn: waiting failed");
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        throw CommandError(kExitOutput, "plots not drawn: " + plotScript + " failed");
+        while (!said.empty() && std::isspace(static_cast<unsigned char>(said.back())))
+            said.pop_back();
+        const std::size_t lastLine = said.find_last_of('\n');
+        const std::string reason = said.substr(lastLine == std::string::npos ? 0 : lastLine + 1);
+        throw CommandError(kExitOutput,
+                           "plots not drawn: " + plotScript + " failed" +
+                               (reason.empty() ? "" : " (" + printableText(reason) + ")"));
     }
 }

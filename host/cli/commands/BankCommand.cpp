@@ -6,13 +6,18 @@
 
 #include "host/cli/CommandError.h"
 #include "host/cli/io/OutputFile.h"
+#include "host/cli/io/PrintableText.h"
 #include "host/cli/session/BankLayout.h"
 #include "host/cli/session/PluginSession.h"
 
 namespace {
 
-std::string formatValue(const BankLayout::Column& column, double value) {
+std::string formatValue(const BankLayout::Column& column, double value, bool invalid) {
     char text[32];
+    if (invalid) {
+        std::snprintf(text, sizeof text, "%g!", value);
+        return text;
+    }
     if (column.onOff) return value >= 0.5 ? "on" : "off";
     if (column.wholeSteps) {
         std::snprintf(text, sizeof text, "%.0f", value);
@@ -94,7 +99,8 @@ void BankCommand::save() {
 void BankCommand::show() {
     const BankLayout layout;
     const std::vector<BankLayout::Program> programs =
-        layout.decode(PluginSettings::readBank(bankPath), "bank " + bankPath);
+        layout.decode(PluginSettings::readBank(bankPath, layout.bankSize(), layout.sizeRule()),
+                      "bank " + bankPath);
     const std::vector<BankLayout::Column>& columns = layout.columns();
     std::vector<std::string> names = {"#", "name"};
     std::vector<std::string> units = {"", ""};
@@ -103,39 +109,49 @@ void BankCommand::show() {
         units.push_back(column.unit);
     }
     std::vector<std::vector<std::string>> rows;
+    int invalid = 0;
     for (std::size_t p = 0; p < programs.size(); ++p) {
         std::vector<std::string> row = {std::to_string(p), programs[p].name};
         for (std::size_t c = 0; c < columns.size(); ++c) {
-            row.push_back(formatValue(columns[c], programs[p].values[c]));
+            row.push_back(formatValue(columns[c], programs[p].values[c], programs[p].invalid[c]));
+            invalid += programs[p].invalid[c] ? 1 : 0;
         }
         rows.push_back(row);
     }
-    std::printf("%s: %zu programs of %zu bytes\n", bankPath.c_str(), programs.size(),
+    std::printf("%s: %zu programs of %zu bytes\n", printableText(bankPath).c_str(), programs.size(),
                 layout.programSize());
     printTable(names, units, rows);
+    if (invalid > 0) {
+        std::printf(
+            "%d stored value%s marked ! %s not finite or outside 0..1, as the plug-in never "
+            "writes; it loads the nearest value in range instead (the default for one not "
+            "finite)\n",
+            invalid, invalid == 1 ? "" : "s", invalid == 1 ? "is" : "are");
+    }
 }
 
 void BankCommand::showThroughPlugin() {
     PluginSession session(pluginPath);
-    session.loadBank(PluginSettings::readBank(bankPath), "bank " + bankPath);
+    session.loadBankFile(bankPath);
     std::vector<std::string> names = {"#", "name"};
     std::vector<std::string> units = {"", ""};
     for (std::int32_t i = 0; i < session.parameterCount(); ++i) {
-        names.push_back(session.parameterName(i));
-        units.push_back(session.parameterUnit(i));
+        names.push_back(printableText(session.parameterName(i)));
+        units.push_back(printableText(session.parameterUnit(i)));
     }
     std::vector<std::vector<std::string>> rows;
     for (std::int32_t p = 0; p < session.programCount(); ++p) {
         session.selectProgram(p);
-        std::vector<std::string> row = {std::to_string(p), session.currentProgramName()};
+        std::vector<std::string> row = {std::to_string(p),
+                                        printableText(session.currentProgramName())};
         for (std::int32_t i = 0; i < session.parameterCount(); ++i) {
             std::string shown = session.parameterDisplay(i);
             shown.erase(0, shown.find_first_not_of(' '));
-            row.push_back(shown);
+            row.push_back(printableText(shown));
         }
         rows.push_back(row);
     }
-    std::printf("%s through %s: %d programs\n", bankPath.c_str(), pluginPath.c_str(),
-                session.programCount());
+    std::printf("%s through %s: %d programs\n", printableText(bankPath).c_str(),
+                printableText(pluginPath).c_str(), session.programCount());
     printTable(names, units, rows);
 }

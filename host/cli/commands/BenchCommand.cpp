@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "host/cli/commands/NumberOptions.h"
 #include "host/cli/io/DemoSignal.h"
 #include "host/cli/session/OfflineRenderer.h"
 #include "host/cli/session/PluginSession.h"
@@ -18,7 +19,7 @@ BenchCommand::BenchCommand(CLI::App& app) {
     command->add_option("PLUGIN", pluginPath, "Plug-in library")->required();
     settings.addOptions(*command);
     command->add_option("--seconds", seconds, "Seconds of audio to process")
-        ->check(CLI::Range(0.1, 3600.0))
+        ->check(number_options::finiteRange(0.1, 3600.0))
         ->capture_default_str();
     command->add_option("--block", blockSize, "Frames per process call")
         ->check(CLI::Range(1, 65536))

@@ -8,8 +8,10 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 #include "host/cli/CommandError.h"
+#include "host/cli/commands/NumberOptions.h"
 #include "host/cli/io/OutputFile.h"
 #include "host/cli/screens/EditorScreen.h"
 #include "host/cli/session/OfflineRenderer.h"
@@ -26,20 +28,6 @@ constexpr std::int32_t kBlock = 512;
 constexpr int kAboutX = 50;
 constexpr int kAboutY = 25;
 
-struct Point2 {
-    int x;
-    int y;
-};
-
-Point2 parsePoint(const std::string& text, const std::string& option) {
-    int x = 0;
-    int y = 0;
-    char end = 0;
-    if (std::sscanf(text.c_str(), "%d,%d%c", &x, &y, &end) != 2)
-        throw CommandError(kExitUsage, option + " " + text + ": expected X,Y in pixels");
-    return {x, y};
-}
-
 // Idle passes with the clock moving, as a host's timer would call them, then the picture.
 void idleAndRefresh(PluginSession& session, EditorScreen& screen, int passes = 4) {
     for (int i = 0; i < passes; ++i) {
@@ -50,12 +38,33 @@ void idleAndRefresh(PluginSession& session, EditorScreen& screen, int passes = 4
     screen.refresh();
 }
 
-// "png" or "bmp" by the name's extension; PNG when it has neither.
+// Larger than any screen: a plug-in asking for more is broken, and the pixels would not fit.
+constexpr int kLargestEditorSide = 16384;
+
+// "png" or "bmp" by the name's extension; any other name is refused rather than given bytes
+// its extension does not promise.
 std::string pictureFormat(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
     const std::size_t dot = path.find_last_of('.');
-    std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    std::string extension = hasExtension ? path.substr(dot + 1) : "";
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension == "bmp" ? "bmp" : "png";
+    if (extension != "png" && extension != "bmp") {
+        throw CommandError(kExitUsage, path + ": unknown picture format" +
+                                           (hasExtension ? " ." + extension : " (no extension)") +
+                                           "; name a .png or .bmp file");
+    }
+    return extension;
+}
+
+// "X1,Y1:X2,Y2"
+std::pair<number_options::Point, number_options::Point> dragPoints(const std::string& fromTo) {
+    const std::size_t colon = fromTo.find(':');
+    if (colon == std::string::npos)
+        throw CommandError(kExitUsage, "--drag " + fromTo + ": expected X1,Y1:X2,Y2");
+    return {number_options::point(fromTo.substr(0, colon), "--drag"),
+            number_options::point(fromTo.substr(colon + 1), "--drag")};
 }
 
 // A 1 kHz sine with the given peaks in dBFS, played through the plug-in block by block so that
@@ -130,12 +139,11 @@ void report(PluginSession& session, const std::vector<HostRequest>& requests) {
 
 std::optional<std::pair<float, float>> parseMeters(const std::string& meters) {
     if (meters.empty()) return std::nullopt;
-    float left = 0.0f;
-    float right = 0.0f;
-    if (std::sscanf(meters.c_str(), "%f,%f", &left, &right) != 2 || !std::isfinite(left) ||
-        !std::isfinite(right) || left > 0.0f || right > 0.0f)
-        throw CommandError(kExitUsage, "--meters " + meters + ": expected L,R in dBFS, at most 0");
-    return std::make_pair(left, right);
+    const std::string expected = "expected L,R in dBFS, at most 0";
+    const number_options::Pair peaks = number_options::pair(meters, "--meters", expected);
+    if (peaks.first > 0.0 || peaks.second > 0.0)
+        throw CommandError(kExitUsage, "--meters " + meters + ": " + expected);
+    return std::make_pair(static_cast<float>(peaks.first), static_cast<float>(peaks.second));
 }
 
 }  // namespace
@@ -205,6 +213,14 @@ void EditorCommand::run() {
                            "mouse and keys are yours");
     if (!window && outputPath.empty())
         throw CommandError(kExitUsage, "OUT is required: name the picture to write");
+    std::string format;
+    if (!outputPath.empty()) {
+        OutputFile::refuseDirectory(outputPath);
+        format = pictureFormat(outputPath);
+    }
+    // Every action is read before the plug-in loads, so a typing mistake costs nothing.
+    for (const std::string& click : clicks) number_options::point(click, "--click");
+    for (const std::string& fromTo : drags) dragPoints(fromTo);
     const std::optional<std::pair<float, float>> toneDb = parseMeters(meters);
     PluginSession session(pluginPath);
     if (!session.hasFlag(kFlagHasEditor))
@@ -213,13 +229,17 @@ void EditorCommand::run() {
 
     EditorRect* size = nullptr;
     session.plugin().dispatch(opEditorGetRect, 0, 0, &size);
-    if (!size || size->right - size->left <= 0 || size->bottom - size->top <= 0)
-        throw CommandError(kExitPlugin, pluginPath + ": the editor reports no size");
-    const int width = size->right - size->left;
-    const int height = size->bottom - size->top;
+    if (!size) throw CommandError(kExitPlugin, pluginPath + ": the editor reports no size");
+    const std::int64_t wide = std::int64_t{size->right} - size->left;
+    const std::int64_t high = std::int64_t{size->bottom} - size->top;
+    if (wide <= 0 || high <= 0 || wide > kLargestEditorSide || high > kLargestEditorSide)
+        throw CommandError(kExitPlugin, pluginPath + ": the editor reports a size of " +
+                                            std::to_string(wide) + " x " + std::to_string(high) +
+                                            " pixels");
+    const int width = static_cast<int>(wide);
+    const int height = static_cast<int>(high);
     std::unique_ptr<EditorScreen> screen =
         window ? EditorScreen::createWindow(width, height) : EditorScreen::create(width, height);
-    const std::string format = pictureFormat(outputPath);
     if (!outputPath.empty() && !screen->canWrite(format))
         throw CommandError(kExitUsage, outputPath + ": this build writes no " + format +
                                            " pictures; name a .bmp file");
@@ -251,15 +271,10 @@ void EditorCommand::run() {
     // The actions run in the order they stand on the command line.
     for (CLI::Option* option : command->parse_order()) {
         if (option->get_name() == "--click" && click < clicks.size()) {
-            const Point2 p = parsePoint(clicks[click++], "--click");
+            const number_options::Point p = number_options::point(clicks[click++], "--click");
             screen->click(p.x, p.y);
         } else if (option->get_name() == "--drag" && drag < drags.size()) {
-            const std::string& fromTo = drags[drag++];
-            const std::size_t colon = fromTo.find(':');
-            if (colon == std::string::npos)
-                throw CommandError(kExitUsage, "--drag " + fromTo + ": expected X1,Y1:X2,Y2");
-            const Point2 from = parsePoint(fromTo.substr(0, colon), "--drag");
-            const Point2 to = parsePoint(fromTo.substr(colon + 1), "--drag");
+            const auto [from, to] = dragPoints(drags[drag++]);
             screen->drag(from.x, from.y, to.x, to.y);
         } else if (option->get_name() == "--type" && text < texts.size()) {
             screen->type(texts[text++]);
@@ -276,7 +291,6 @@ void EditorCommand::run() {
     session.plugin().dispatch(opEditorClose);
     session.stop();
 
-    std::printf("editor     %d x %d pixels, written to %s\n", size->right - size->left,
-                size->bottom - size->top, outputPath.c_str());
+    std::printf("editor     %d x %d pixels, written to %s\n", width, height, outputPath.c_str());
     report(session, requests);
 }

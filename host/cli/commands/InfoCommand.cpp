@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/cli/io/JsonWriter.h"
+#include "host/cli/io/PrintableText.h"
 #include "host/cli/session/PluginSession.h"
 #include "host/cli/session/SampleRates.h"
 
@@ -166,11 +167,12 @@ void InfoCommand::writeText(const PluginReport& report) {
     for (const std::string& name : flagNames(record.flags)) {
         flagsText += (flagsText.empty() ? "" : ", ") + name;
     }
-    std::printf("plug-in     %s\n", report.path.c_str());
+    std::printf("plug-in     %s\n", printableText(report.path).c_str());
     std::printf("identifier  '%s', version %d (record magic '%s')\n",
                 fourCharacters(record.pluginId).c_str(), record.pluginVersion,
                 fourCharacters(record.magic).c_str());
-    std::printf("vendor      %s\n", report.vendor.empty() ? "(not given)" : report.vendor.c_str());
+    std::printf("vendor      %s\n",
+                report.vendor.empty() ? "(not given)" : printableText(report.vendor).c_str());
     std::printf("category    %d\n", report.category);
     std::printf("interface   %d\n", report.interfaceVersion);
     std::printf("channels    %d in, %d out\n", record.inputCount, record.outputCount);
@@ -183,9 +185,14 @@ void InfoCommand::writeText(const PluginReport& report) {
     }
     std::printf("\nprograms    %zu\n", report.programs.size());
     for (std::size_t i = 0; i < report.programs.size(); ++i) {
-        std::printf("  %2zu  %s\n", i, report.programs[i].c_str());
+        std::printf("  %2zu  %s\n", i, printableText(report.programs[i]).c_str());
     }
-    const std::vector<ParameterInfo>& parameters = report.parameters;
+    std::vector<ParameterInfo> parameters = report.parameters;
+    for (ParameterInfo& parameter : parameters) {
+        parameter.name = printableText(parameter.name);
+        parameter.unit = printableText(parameter.unit);
+        parameter.display = printableText(parameter.display);
+    }
     std::printf("parameters  %zu\n", parameters.size());
     if (parameters.empty()) return;
     int nameWidth = 4;

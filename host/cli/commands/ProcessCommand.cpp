@@ -4,10 +4,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <deque>
+#include <optional>
+#include <vector>
 
 #include "host/cli/CommandError.h"
-#include "host/cli/analysis/PluginAnalyzer.h"
-#include "host/cli/io/AudioFile.h"
+#include "host/cli/Warnings.h"
+#include "host/cli/analysis/SignalLevels.h"
+#include "host/cli/io/AudioReader.h"
+#include "host/cli/io/AudioWriter.h"
 #include "host/cli/io/ProgressBar.h"
 #include "host/cli/session/OfflineRenderer.h"
 #include "host/cli/session/PluginSession.h"
@@ -19,19 +24,7 @@ namespace {
 constexpr double kProgressSeconds = 5.0;
 constexpr double kStatsLowHz = 10000.0;
 
-double meanLevel(const AudioBuffer& audio, double (*level)(const std::vector<float>&, double),
-                 double sampleRate) {
-    double sum = 0.0;
-    for (const auto& channel : audio.channels)
-        sum += std::pow(10.0, level(channel, sampleRate) / 10.0);
-    return 10.0 * std::log10(sum / audio.channelCount());
-}
-
-double bandLevel(const std::vector<float>& channel, double sampleRate) {
-    return PluginAnalyzer::bandLevelDbfs(channel, sampleRate, kStatsLowHz);
-}
-
-// A level for the report; the analyser's floor of -300 dBFS stands for digital silence.
+// A level for the report; -300 dBFS stands for digital silence.
 std::string level(double dbfs) {
     if (dbfs <= -299.0) return "silent";
     char text[32];
@@ -39,12 +32,81 @@ std::string level(double dbfs) {
     return text;
 }
 
-double peakOf(const AudioBuffer& audio) {
-    double peak = -300.0;
-    for (const auto& channel : audio.channels)
-        peak = std::max(peak, PluginAnalyzer::peakDbfs(channel));
-    return peak;
-}
+// The input file, read piece by piece into planar channels, measured on the way when asked.
+class FileSource : public FrameSource {
+public:
+    FileSource(AudioReader& reader, SignalLevels* levels) : reader(reader), levels(levels) {}
+    int channelCount() const override { return reader.channelCount(); }
+    std::int32_t read(Planar& channels, std::int32_t frames) override {
+        const std::size_t width = channels.size();
+        interleaved.resize(static_cast<std::size_t>(frames) * width);
+        const std::int32_t got = static_cast<std::int32_t>(reader.read(interleaved.data(), frames));
+        for (std::size_t c = 0; c < width; ++c) {
+            for (std::int32_t i = 0; i < got; ++i) {
+                channels[c][static_cast<std::size_t>(i)] =
+                    interleaved[static_cast<std::size_t>(i) * width + c];
+            }
+        }
+        if (levels) levels->add(channels, 0, got);
+        for (std::size_t c = 0; c < width && delayed; ++c) {
+            (*delayed)[c].insert((*delayed)[c].end(), channels[c].begin(),
+                                 channels[c].begin() + got);
+        }
+        return got;
+    }
+    // Keeps the input until the output frame it lines up with has been written.
+    void keepFor(std::vector<std::deque<float>>* queue) { delayed = queue; }
+
+private:
+    AudioReader& reader;
+    SignalLevels* levels;
+    std::vector<std::deque<float>>* delayed = nullptr;
+    std::vector<float> interleaved;
+};
+
+// The output file, written piece by piece, measured on the way when asked: its own levels and,
+// with latency compensation, those of what the plug-in added to the input.
+class FileSink : public FrameSink {
+public:
+    FileSink(AudioWriter& writer, SignalLevels* levels) : writer(writer), levels(levels) {}
+    void write(const Planar& channels, std::int32_t offset, std::int32_t frames) override {
+        const std::size_t width = channels.size();
+        interleaved.resize(static_cast<std::size_t>(frames) * width);
+        for (std::size_t c = 0; c < width; ++c) {
+            for (std::int32_t i = 0; i < frames; ++i) {
+                interleaved[static_cast<std::size_t>(i) * width + c] =
+                    channels[c][static_cast<std::size_t>(offset + i)];
+            }
+        }
+        writer.write(interleaved.data(), frames);
+        if (levels) levels->add(channels, offset, frames);
+        if (delayed) {
+            difference.resize(width, std::vector<float>(static_cast<std::size_t>(frames)));
+            for (std::size_t c = 0; c < width; ++c) {
+                difference[c].resize(static_cast<std::size_t>(frames));
+                std::deque<float>& input = (*delayed)[c];
+                for (std::int32_t i = 0; i < frames; ++i) {
+                    difference[c][static_cast<std::size_t>(i)] =
+                        channels[c][static_cast<std::size_t>(offset + i)] - input.front();
+                    input.pop_front();
+                }
+            }
+            added->add(difference, 0, frames);
+        }
+    }
+    void measureAdded(std::vector<std::deque<float>>* queue, SignalLevels* levels) {
+        delayed = queue;
+        added = levels;
+    }
+
+private:
+    AudioWriter& writer;
+    SignalLevels* levels;
+    std::vector<std::deque<float>>* delayed = nullptr;
+    SignalLevels* added = nullptr;
+    std::vector<float> interleaved;
+    Planar difference;
+};
 
 }  // namespace
 
@@ -82,63 +144,83 @@ ProcessCommand::ProcessCommand(CLI::App& app) {
 bool ProcessCommand::selected() const { return command->parsed(); }
 
 void ProcessCommand::run() {
-    AudioFile::majorFormatFor(outputPath);
-    const AudioBuffer input = AudioFile::read(inputPath);
+    AudioWriter::majorFormatFor(outputPath);
+    AudioReader reader(inputPath);
+    SampleRates::refuseUnusable(reader.sampleRate(), inputPath);
     PluginSession session(pluginPath);
     settings.applyTo(session);
+    const ProcessMode processMode = chooseMode(session);
 
-    ProcessMode processMode =
-        session.hasFlag(kFlagOverwriting) ? ProcessMode::replacing : ProcessMode::accumulating;
-    if (mode == "replace") {
-        if (!session.hasFlag(kFlagOverwriting)) {
-            throw CommandError(kExitSetting,
-                               "the plug-in offers no replacing process call; use --mode add");
-        }
-        processMode = ProcessMode::replacing;
-    } else if (mode == "add") {
-        processMode = ProcessMode::accumulating;
-    }
-
-    SampleRates::warnIfUnsupported(input.sampleRate, inputPath);
-    session.start(input.sampleRate, blockSize);
+    SampleRates::warnIfUnsupported(reader.sampleRate(), inputPath);
+    session.start(reader.sampleRate(), blockSize);
     const std::int32_t latency = session.latency();
     OfflineRenderer renderer(session, blockSize, processMode);
-    ProgressBar progress("processing",
-                         static_cast<double>(input.frames()) / input.sampleRate > kProgressSeconds);
-    const AudioBuffer output =
-        renderer.render(input, compensateLatency, [&](double done) { progress.update(done); });
+    AudioWriter writer(outputPath, reader.sampleRate(), reader.channelCount(), bits,
+                       reader.subtype());
+
+    const int channels = reader.channelCount();
+    std::optional<SignalLevels> inputLevels;
+    std::optional<SignalLevels> outputLevels;
+    std::optional<SignalLevels> addedLevels;
+    std::vector<std::deque<float>> pending(static_cast<std::size_t>(channels));
+    if (stats) {
+        inputLevels.emplace(channels, reader.sampleRate(), kStatsLowHz);
+        outputLevels.emplace(channels, reader.sampleRate(), kStatsLowHz);
+    }
+    FileSource source(reader, inputLevels ? &*inputLevels : nullptr);
+    FileSink sink(writer, outputLevels ? &*outputLevels : nullptr);
+    if (stats && compensateLatency) {
+        // Output and input line up, so their difference is what the plug-in added.
+        addedLevels.emplace(channels, reader.sampleRate(), kStatsLowHz);
+        source.keepFor(&pending);
+        sink.measureAdded(&pending, &*addedLevels);
+    }
+    ProgressBar progress("processing", static_cast<double>(reader.frames()) / reader.sampleRate() >
+                                           kProgressSeconds);
+    renderer.stream(source, sink, compensateLatency, reader.frames(),
+                    [&](double done) { progress.update(done); });
     progress.finish();
     session.stop();
 
-    const std::int64_t clipped = AudioFile::write(outputPath, output, bits);
-    if (clipped > 0) {
-        std::fprintf(stderr,
-                     "plxhost: warning: %lld samples clipped in %s; --bits 32f keeps them\n",
-                     static_cast<long long>(clipped), outputPath.c_str());
+    if (renderer.nonFiniteSamples() > 0) {
+        throw CommandError(kExitPlugin, "the plug-in's output holds " +
+                                            std::to_string(renderer.nonFiniteSamples()) +
+                                            " samples that are not finite; " + outputPath +
+                                            " not written");
+    }
+    writer.commit();
+    if (writer.clipped() > 0) {
+        warnings::add("warning: " + std::to_string(writer.clipped()) + " samples clipped in " +
+                      outputPath + "; --bits 32f keeps them");
     }
     if (stats) {
-        const double inputBand = meanLevel(input, bandLevel, input.sampleRate);
-        const double outputBand = meanLevel(output, bandLevel, input.sampleRate);
-        std::printf("latency             %d samples at %g Hz (%s)\n", latency, input.sampleRate,
-                    compensateLatency ? "compensated" : "not compensated");
-        std::printf("peak                input %s, output %s\n", level(peakOf(input)).c_str(),
-                    level(peakOf(output)).c_str());
-        std::printf("above 10 kHz        input %s, output %s", level(inputBand).c_str(),
-                    level(outputBand).c_str());
-        if (inputBand > -299.0 && outputBand > -299.0) {
-            std::printf(" (%+.1f dB)", outputBand - inputBand);
-        }
-        std::printf("\n");
-        if (compensateLatency) {
-            // Output and input line up, so their difference is what the plug-in added.
-            AudioBuffer added = output;
-            for (int c = 0; c < added.channelCount(); ++c) {
-                for (std::size_t i = 0; i < added.channels[c].size(); ++i) {
-                    added.channels[c][i] -= input.channels[c][i];
-                }
-            }
-            std::printf("added above 10 kHz  %s\n",
-                        level(meanLevel(added, bandLevel, input.sampleRate)).c_str());
-        }
+        printStats(latency, reader.sampleRate(), *inputLevels, *outputLevels,
+                   addedLevels ? &*addedLevels : nullptr);
     }
+}
+
+ProcessMode ProcessCommand::chooseMode(PluginSession& session) const {
+    if (mode == "add") return ProcessMode::accumulating;
+    if (mode == "replace" && !session.hasFlag(kFlagOverwriting)) {
+        throw CommandError(kExitSetting,
+                           "the plug-in offers no replacing process call; use --mode add");
+    }
+    return session.hasFlag(kFlagOverwriting) ? ProcessMode::replacing : ProcessMode::accumulating;
+}
+
+void ProcessCommand::printStats(std::int32_t latency, double sampleRate, SignalLevels& input,
+                                SignalLevels& output, SignalLevels* added) const {
+    const double inputBand = input.bandDbfs();
+    const double outputBand = output.bandDbfs();
+    std::printf("latency             %d samples at %g Hz (%s)\n", latency, sampleRate,
+                compensateLatency ? "compensated" : "not compensated");
+    std::printf("peak                input %s, output %s\n", level(input.peakDbfs()).c_str(),
+                level(output.peakDbfs()).c_str());
+    std::printf("above 10 kHz        input %s, output %s", level(inputBand).c_str(),
+                level(outputBand).c_str());
+    if (inputBand > -299.0 && outputBand > -299.0) {
+        std::printf(" (%+.1f dB)", outputBand - inputBand);
+    }
+    std::printf("\n");
+    if (added) std::printf("added above 10 kHz  %s\n", level(added->bandDbfs()).c_str());
 }

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "host/cli/analysis/SignalLevels.h"
 #include "host/cli/commands/Command.h"
+#include "host/cli/session/OfflineRenderer.h"
 #include "host/cli/session/PluginSettings.h"
 
 // `plxhost process PLUGIN IN OUT [...]`: runs an audio file through the plug-in.
@@ -14,6 +16,10 @@ public:
     void run() override;
 
 private:
+    ProcessMode chooseMode(PluginSession& session) const;
+    void printStats(std::int32_t latency, double sampleRate, SignalLevels& input,
+                    SignalLevels& output, SignalLevels* added) const;
+
     CLI::App* command;
     std::string pluginPath;
     std::string inputPath;

@@ -2,7 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "host/cli/io/AudioFile.h"
+#include "host/cli/commands/NumberOptions.h"
+#include "host/cli/io/AudioWriter.h"
 #include "host/cli/io/DemoSignal.h"
 
 SynthCommand::SynthCommand(CLI::App& app) {
@@ -11,7 +12,7 @@ SynthCommand::SynthCommand(CLI::App& app) {
     command->add_option("OUT", outputPath, "Audio file to write; its extension names the format")
         ->required();
     command->add_option("--seconds", seconds, "Length")
-        ->check(CLI::Range(0.1, 600.0))
+        ->check(number_options::finiteRange(0.1, 600.0))
         ->capture_default_str();
     command->add_option("--rate", sampleRate, "Sample rate in Hz")
         ->check(CLI::Range(8000, 192000))
@@ -24,6 +25,6 @@ SynthCommand::SynthCommand(CLI::App& app) {
 bool SynthCommand::selected() const { return command->parsed(); }
 
 void SynthCommand::run() {
-    AudioFile::majorFormatFor(outputPath);
-    AudioFile::write(outputPath, DemoSignal(sampleRate).render(seconds), bits);
+    AudioWriter::majorFormatFor(outputPath);
+    AudioWriter::writeAll(outputPath, DemoSignal(sampleRate).render(seconds), bits);
 }

@@ -94,7 +94,9 @@ std::string JsonWriter::quoted(const std::string& text) {
             case '\r': result += "\\r"; break;
             case '\t': result += "\\t"; break;
             default:
-                if (c < 0x20) {
+                // Bytes above ASCII are read as Latin-1: a plug-in's names need not be UTF-8,
+                // and JSON text must be.
+                if (c < 0x20 || c >= 0x7F) {
                     char escaped[8];
                     std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
                     result += escaped;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -20,10 +21,22 @@ constexpr std::size_t kPathCapacity = 4096;
 char pendingPaths[kSlotCount][kPathCapacity];
 volatile std::sig_atomic_t slotUsed[kSlotCount];
 
+// Every signal whose default action ends the process and that a handler may catch: the
+// temporary file goes before the process does, whether it is stopped from outside, runs out of
+// room (SIGXFSZ), loses its reader (SIGPIPE) or a plug-in faults.
+const int kEndingSignals[] = {
+    SIGINT,  SIGTERM, SIGABRT, SIGSEGV, SIGFPE,    SIGILL,
+#ifndef _WIN32
+    SIGHUP,  SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1,   SIGUSR2, SIGBUS,
+    SIGTRAP, SIGSYS,  SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF,
+#endif
+};
+
 extern "C" void removePendingAndExit(int signalNumber) {
     for (int i = 0; i < kSlotCount; ++i) {
         if (slotUsed[i]) unlink(pendingPaths[i]);
     }
+    // The default action follows once the handler returns, with the signal's own exit status.
     signal(signalNumber, SIG_DFL);
     raise(signalNumber);
 }
@@ -32,10 +45,30 @@ void installHandlersOnce() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    for (int signalNumber : {SIGINT, SIGTERM}) signal(signalNumber, removePendingAndExit);
-#ifdef SIGHUP
-    signal(SIGHUP, removePendingAndExit);
+#ifdef _WIN32
+    for (int signalNumber : kEndingSignals) signal(signalNumber, removePendingAndExit);
+#else
+    struct sigaction action = {};
+    action.sa_handler = removePendingAndExit;
+    sigfillset(&action.sa_mask);
+    for (int signalNumber : kEndingSignals) {
+        struct sigaction previous;
+        // A signal the caller chose to ignore (nohup) stays ignored.
+        if (sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+            continue;
+        sigaction(signalNumber, &action, nullptr);
+    }
 #endif
+}
+
+// The longest file name the directory takes; the temporary name is cut to fit it.
+std::size_t longestName(const std::string& directory) {
+#ifdef _PC_NAME_MAX
+    const long limit = pathconf(directory.c_str(), _PC_NAME_MAX);
+    if (limit > 0) return static_cast<std::size_t>(limit);
+#endif
+    (void)directory;
+    return 255;
 }
 
 int claimSlot(const std::string& path) {
@@ -63,13 +96,14 @@ OutputFile::OutputFile(const std::string& path) : targetPath(path) {
 #endif
     const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty()) throw CommandError(kExitOutput, path + ": names a directory, not a file");
-    struct stat existing;
-    if (stat(path.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-        throw CommandError(kExitOutput, path + ": is a directory");
-    }
-    std::string pattern =
-        (slash == std::string::npos ? std::string() : directory) + "." + name + ".XXXXXX";
+    refuseDirectory(path);
+    // "." + name + ".XXXXXX", with the name shortened where that would be too long: the
+    // temporary file must be possible for every name the target can have.
+    const std::string suffix = ".XXXXXX";
+    const std::size_t limit = longestName(directory);
+    const std::size_t room = limit > suffix.size() + 1 ? limit - suffix.size() - 1 : 0;
+    std::string pattern = (slash == std::string::npos ? std::string() : directory) + "." +
+                          name.substr(0, room) + suffix;
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     fd = mkstemp(buffer.data());
@@ -123,6 +157,14 @@ void OutputFile::commit() {
     }
     committed = true;
     if (slot >= 0) slotUsed[slot] = 0;
+}
+
+void OutputFile::refuseDirectory(const std::string& path) {
+    struct stat existing;
+    const bool endsInSeparator = !path.empty() && (path.back() == '/' || path.back() == '\\');
+    if (endsInSeparator || (stat(path.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))) {
+        throw CommandError(kExitOutput, path + ": is a directory");
+    }
 }
 
 void OutputFile::writeAll(const std::string& path, const void* data, std::size_t size) {

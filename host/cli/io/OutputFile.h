@@ -27,6 +27,8 @@ public:
     // Closes the descriptor if still held and renames the file into place.
     void commit();
 
+    // Throws CommandError (output) when the path names a directory, before any work is done.
+    static void refuseDirectory(const std::string& path);
     // Writes a whole file in one go.
     static void writeAll(const std::string& path, const void* data, std::size_t size);
 

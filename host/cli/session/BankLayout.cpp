@@ -1,8 +1,10 @@
 #include "host/cli/session/BankLayout.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "host/cli/CommandError.h"
+#include "host/cli/io/PrintableText.h"
 
 namespace {
 
@@ -26,11 +28,12 @@ BankLayout::BankLayout() {
             for (std::size_t w = 0; w < words; ++w) {
                 const std::string name =
                     words == 2 ? (w == 0 ? "MeterL" : "MeterR") : "Meter" + std::to_string(w + 1);
-                table.push_back({name, "dB", i, offset + 4 * w, false, false});
+                table.push_back({name, "dB", i, offset + 4 * w, false, false, false});
             }
         } else {
             table.push_back({parameters.getName(i), unit == "ON/OFF" ? "" : unit, i, offset,
-                             unit == "ON/OFF", parameters.getStep(i) >= 1.0f});
+                             unit == "ON/OFF", parameters.getStep(i) >= 1.0f,
+                             i < BrillianteerParameters::automatableCount || unit == "ON/OFF"});
         }
         offset += static_cast<std::size_t>(parameters.dataSizeOf(i));
     }
@@ -44,25 +47,33 @@ double BankLayout::plainValue(const Column& column, float stored) const {
     return stored;
 }
 
+std::string BankLayout::sizeRule() const {
+    return "a bank is " + std::to_string(bankSize()) + " bytes (" + std::to_string(kProgramCount) +
+           " programs of " + std::to_string(programSize()) + ")";
+}
+
 std::vector<BankLayout::Program> BankLayout::decode(const std::vector<unsigned char>& bank,
                                                     const std::string& origin) const {
     if (bank.size() != bankSize()) {
-        throw CommandError(kExitSetting, origin + " is " + std::to_string(bank.size()) +
-                                             " bytes; a bank is " + std::to_string(bankSize()) +
-                                             " bytes (" + std::to_string(kProgramCount) +
-                                             " programs of " + std::to_string(programSize()) + ")");
+        throw CommandError(kExitSetting,
+                           origin + " is " + std::to_string(bank.size()) + " bytes; " + sizeRule());
     }
     std::vector<Program> programs;
     for (std::size_t p = 0; p < kProgramCount; ++p) {
         const unsigned char* start = bank.data() + p * programSize();
         Program program;
         for (const Column& column : table) {
-            program.values.push_back(plainValue(column, readBigEndianFloat(start + column.offset)));
+            const float stored = readBigEndianFloat(start + column.offset);
+            const bool invalid =
+                !std::isfinite(stored) || (column.normalized && (stored < 0.0f || stored > 1.0f));
+            program.values.push_back(invalid ? stored : plainValue(column, stored));
+            program.invalid.push_back(invalid);
         }
+        std::string name;
         for (std::size_t i = 0; i < kNameSize && start[nameOffset + i] != 0; ++i) {
-            const unsigned char c = start[nameOffset + i];
-            program.name += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
+            name += static_cast<char>(start[nameOffset + i]);
         }
+        program.name = printableText(name);
         programs.push_back(program);
     }
     return programs;

@@ -22,11 +22,15 @@ public:
         std::size_t offset;  // bytes from the start of a program
         bool onOff;
         bool wholeSteps;  // the parameter moves in steps of 1 or more
+        bool normalized;  // stored as 0..1 (the host parameters and the on-off Clip)
     };
 
     struct Program {
-        std::string name;
+        std::string name;            // printable: other bytes escaped
         std::vector<double> values;  // plain, one per column
+        // Per column: the stored word is not finite, or a parameter's lies outside 0..1. Its
+        // value is then the stored word itself, which the plug-in never writes.
+        std::vector<bool> invalid;
     };
 
     BankLayout();
@@ -36,6 +40,8 @@ public:
     std::size_t bankSize() const { return programSize() * kProgramCount; }
     std::size_t nameOffsetInProgram() const { return nameOffset; }
 
+    // "a bank is 1120 bytes (10 programs of 112)"
+    std::string sizeRule() const;
     // Throws CommandError when the size is not that of a bank.
     std::vector<Program> decode(const std::vector<unsigned char>& bank,
                                 const std::string& origin) const;

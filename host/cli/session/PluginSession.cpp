@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "host/cli/CommandError.h"
+#include "host/cli/session/PluginSettings.h"
 #include "shell/Opcodes.h"
 
 namespace {
@@ -74,11 +75,7 @@ PluginSession::~PluginSession() {
 void PluginSession::createInstance() {
     instance = std::make_unique<PluginInstance>(*library);
     if (!instance->create()) {
-        throw CommandError(kExitPlugin, library->path() + ": main returned no plug-in (null)");
-    }
-    if (instance->record()->magic != kEffectMagic) {
-        throw CommandError(kExitPlugin,
-                           library->path() + ": main returned a record of another interface");
+        throw CommandError(kExitPlugin, library->path() + ": " + instance->refusal());
     }
     instance->dispatch(opOpen);
 }
@@ -223,7 +220,7 @@ std::int32_t PluginSession::currentProgram() {
     return static_cast<std::int32_t>(instance->dispatch(opGetProgram));
 }
 
-void PluginSession::selectProgram(std::int32_t program) {
+void PluginSession::selectProgram(std::int64_t program) {
     if (program < 0 || program >= programCount()) {
         const std::int32_t count = programCount();
         throw CommandError(kExitSetting,
@@ -232,7 +229,7 @@ void PluginSession::selectProgram(std::int32_t program) {
                                " programs" +
                                (count > 0 ? " (0 to " + std::to_string(count - 1) + ")" : ""));
     }
-    instance->dispatch(opSetProgram, 0, program);
+    instance->dispatch(opSetProgram, 0, static_cast<PlxIntPtr>(program));
 }
 
 std::string PluginSession::currentProgramName() { return readText(opGetProgramName, 0); }
@@ -256,11 +253,23 @@ std::vector<unsigned char> PluginSession::stateChunk(bool currentProgramOnly) {
     return std::vector<unsigned char>(bytes, bytes + size);
 }
 
-void PluginSession::loadBank(const std::vector<unsigned char>& bank, const std::string& origin) {
+void PluginSession::loadBankFile(const std::string& path) {
+    requireBanks("bank " + path);
+    const std::size_t size = stateChunk(false).size();
+    loadBank(PluginSettings::readBank(
+                 path, size, "a bank of this plug-in is " + std::to_string(size) + " bytes"),
+             "bank " + path);
+}
+
+void PluginSession::requireBanks(const std::string& origin) const {
     if (!hasFlag(kFlagStateData)) {
         throw CommandError(kExitSetting, "the plug-in does not exchange its programs as a bank; " +
                                              origin + " cannot be loaded");
     }
+}
+
+void PluginSession::loadBank(const std::vector<unsigned char>& bank, const std::string& origin) {
+    requireBanks(origin);
     const std::size_t expected = stateChunk(false).size();
     if (bank.size() != expected) {
         throw CommandError(kExitSetting, origin + " is " + std::to_string(bank.size()) +

@@ -62,7 +62,7 @@ public:
 
     std::int32_t currentProgram();
     // Throws CommandError for a number the plug-in does not have.
-    void selectProgram(std::int32_t program);
+    void selectProgram(std::int64_t program);
     std::string currentProgramName();
     // The names of all programs; the current program is selected again afterwards.
     std::vector<std::string> programNames();
@@ -71,6 +71,9 @@ public:
     std::vector<unsigned char> stateChunk(bool currentProgramOnly);
     // Throws CommandError when the plug-in takes no chunks or the size is not its bank's.
     void loadBank(const std::vector<unsigned char>& bank, const std::string& origin);
+    // Reads a bank file of the plug-in's bank size and loads it; throws CommandError as above,
+    // and before reading a byte when the file is no regular file of that size.
+    void loadBankFile(const std::string& path);
 
     std::int32_t category();
     std::string vendorName();
@@ -87,6 +90,7 @@ private:
     PluginSession(std::shared_ptr<PluginLibrary> library);
     void createInstance();
     std::string readText(std::int32_t opcode, std::int32_t index);
+    void requireBanks(const std::string& origin) const;
 
     std::shared_ptr<PluginLibrary> library;
     std::unique_ptr<PluginInstance> instance;

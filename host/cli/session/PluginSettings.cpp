@@ -11,6 +11,8 @@
 #include <iterator>
 
 #include "host/cli/CommandError.h"
+#include "host/cli/Warnings.h"
+#include "host/cli/io/RegularFile.h"
 #include "host/cli/session/PluginSession.h"
 
 namespace {
@@ -26,8 +28,9 @@ std::string trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// A plain value: a number, optionally followed by the parameter's unit, or on/off for a switch.
-double parseValue(const ParameterInfo& parameter, const std::string& text) {
+}  // namespace
+
+double PluginSettings::parseValue(const ParameterInfo& parameter, const std::string& text) {
     const std::string word = lowercase(trimmed(text));
     const bool hasRange = parameter.minimum && parameter.maximum;
     if (hasRange && (word == "on" || word == "true" || word == "yes")) return *parameter.maximum;
@@ -42,7 +45,14 @@ double parseValue(const ParameterInfo& parameter, const std::string& text) {
     return value;
 }
 
-}  // namespace
+std::pair<std::string, std::string> PluginSettings::splitAssignment(const std::string& assignment) {
+    const std::size_t equals = assignment.find('=');
+    if (equals == std::string::npos || equals == 0) {
+        throw CommandError(kExitSetting,
+                           "--set " + assignment + ": expected NAME=VALUE, e.g. Freq=5000");
+    }
+    return {trimmed(assignment.substr(0, equals)), assignment.substr(equals + 1)};
+}
 
 void PluginSettings::addOptions(CLI::App& command, bool withBank) {
     if (withBank) {
@@ -54,15 +64,14 @@ void PluginSettings::addOptions(CLI::App& command, bool withBank) {
                        "Solo=on); applied last, in order");
 }
 
-std::vector<unsigned char> PluginSettings::readBank(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw CommandError(kExitSetting, "bank " + path + ": " + std::strerror(errno));
+std::vector<unsigned char> PluginSettings::readBank(const std::string& path, std::size_t size,
+                                                    const std::string& sizeRule) {
+    RegularFile file(path, "bank " + path, kExitSetting);
+    if (file.size() != static_cast<std::int64_t>(size)) {
+        throw CommandError(kExitSetting, "bank " + path + " is " + std::to_string(file.size()) +
+                                             " bytes; " + sizeRule);
     }
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
-                                     std::istreambuf_iterator<char>());
-    if (file.bad()) throw CommandError(kExitSetting, "bank " + path + ": cannot be read");
-    return bytes;
+    return file.readAll();
 }
 
 double PluginSettings::applyOne(PluginSession& session, const std::string& name,
@@ -74,23 +83,20 @@ double PluginSettings::applyOne(PluginSession& session, const std::string& name,
     const double shown = session.setPlainValue(parameter, wanted);
     const double range = std::fabs(parameter.maximum.value_or(0) - parameter.minimum.value_or(0));
     if (std::fabs(shown - wanted) > 1e-4 * range) {
-        std::fprintf(stderr,
-                     "plxhost: note: %s=%s is not a value the plug-in offers; set to %g%s%s\n",
-                     parameter.name.c_str(), value.c_str(), shown,
-                     parameter.unit.empty() ? "" : " ", parameter.unit.c_str());
+        char shownText[32];
+        std::snprintf(shownText, sizeof shownText, "%g", shown);
+        warnings::add("note: " + parameter.name + "=" + value +
+                      " is not a value the plug-in offers; set to " + shownText +
+                      (parameter.unit.empty() ? "" : " " + parameter.unit));
     }
     return shown;
 }
 
 void PluginSettings::applyTo(PluginSession& session) const {
-    if (!bankPath.empty()) session.loadBank(readBank(bankPath), "bank " + bankPath);
+    if (!bankPath.empty()) session.loadBankFile(bankPath);
     if (program) session.selectProgram(*program);
     for (const std::string& assignment : assignments) {
-        const std::size_t equals = assignment.find('=');
-        if (equals == std::string::npos || equals == 0) {
-            throw CommandError(kExitSetting,
-                               "--set " + assignment + ": expected NAME=VALUE, e.g. Freq=5000");
-        }
-        applyOne(session, trimmed(assignment.substr(0, equals)), assignment.substr(equals + 1));
+        const auto [name, value] = splitAssignment(assignment);
+        applyOne(session, name, value);
     }
 }

@@ -3,12 +3,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace CLI {
 class App;
 }
 class PluginSession;
+struct ParameterInfo;
 
 // What the command line asks to be set before a plug-in runs: a bank file, a program, and
 // parameter values in the plug-in's plain units (`--set Freq=5000`). Applied in that order.
@@ -25,10 +27,18 @@ public:
     static double applyOne(PluginSession& session, const std::string& name,
                            const std::string& value);
 
-    // The bytes of a bank file; throws CommandError when it cannot be read.
-    static std::vector<unsigned char> readBank(const std::string& path);
+    // "NAME=VALUE" as the name (trimmed) and the value text; throws CommandError (setting).
+    static std::pair<std::string, std::string> splitAssignment(const std::string& assignment);
+    // A plain value: a number, optionally followed by the parameter's unit, or on/off for a
+    // parameter with a range; throws CommandError (setting) for anything else.
+    static double parseValue(const ParameterInfo& parameter, const std::string& text);
+
+    // The bytes of a bank file of exactly `size` bytes, read only when it is a regular file of
+    // that size; throws CommandError (bank) otherwise, "bank PATH is N bytes; `sizeRule`".
+    static std::vector<unsigned char> readBank(const std::string& path, std::size_t size,
+                                               const std::string& sizeRule);
 
     std::vector<std::string> assignments;
-    std::optional<std::int32_t> program;
+    std::optional<std::int64_t> program;
     std::string bankPath;
 };

@@ -1,6 +1,22 @@
 #include "host/cli/session/SampleRates.h"
 
+#include <CLI/CLI.hpp>
+#include <cmath>
 #include <cstdio>
+
+#include "host/cli/CommandError.h"
+#include "host/cli/Warnings.h"
+
+namespace {
+constexpr double kLowestUsable = 22050.0;
+constexpr double kHighestUsable = 768000.0;
+
+std::string formatRate(double rate) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", rate);
+    return text;
+}
+}  // namespace
 
 const std::vector<int>& SampleRates::supported() {
     static const std::vector<int> rates = {44100, 48000, 88200, 96000};
@@ -24,10 +40,36 @@ std::string SampleRates::listed() {
     return text + " Hz";
 }
 
+bool SampleRates::isUsable(double rate) {
+    return std::isfinite(rate) && rate == std::floor(rate) && rate >= kLowestUsable &&
+           rate <= kHighestUsable;
+}
+
+std::string SampleRates::usableRange() {
+    return formatRate(kLowestUsable) + " to " + formatRate(kHighestUsable) + " Hz";
+}
+
+CLI::Validator SampleRates::usableCheck() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            char* end = nullptr;
+            const double rate = std::strtod(text.c_str(), &end);
+            if (end == text.c_str() || *end != '\0' || !isUsable(rate))
+                return text + " is not a usable sample rate (whole Hz, " + usableRange() + ")";
+            return {};
+        },
+        "RATE");
+}
+
+void SampleRates::refuseUnusable(double rate, const std::string& what) {
+    if (isUsable(rate)) return;
+    throw CommandError(kExitAudio, what + " is at " + formatRate(rate) + " Hz; plug-ins run at " +
+                                       usableRange() + " (natively " + listed() + ")");
+}
+
 void SampleRates::warnIfUnsupported(double rate, const std::string& what) {
     if (isSupported(rate)) return;
-    std::fprintf(stderr,
-                 "plxhost: warning: %s is at %g Hz, not a rate the plug-in runs at natively (%s); "
-                 "processing anyway\n",
-                 what.c_str(), rate, listed().c_str());
+    warnings::add("warning: " + what + " is at " + formatRate(rate) +
+                  " Hz, not a rate the plug-in runs at natively (" + listed() +
+                  "); processing anyway");
 }
