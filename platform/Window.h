@@ -28,7 +28,8 @@ public:
     // null to leave the system's colours.
     virtual Brush* editFieldColors(Window* window, Window* field, Surface* fieldSurface) = 0;
     // The mouse wheel turned by distance notches (positive away from the user) with the mouse at
-    // (x, y) in window pixels; answers whether something took it. Only a host's display sends it.
+    // (x, y) in window pixels; answers whether something took it. Sent by a host's display, and
+    // on Windows where a top-level window of createTopLevelWindow passes it to its children.
     virtual bool windowWheel(Window* window, int x, int y, float distance) {
         (void)window, (void)x, (void)y, (void)distance;
         return false;

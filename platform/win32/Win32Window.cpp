@@ -55,6 +55,14 @@ LRESULT CALLBACK childProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_MBUTTONDOWN:
             listener->windowMouseDown(windowOf(window), LOWORD(lParam), HIWORD(lParam));
             return 0;
+        case WM_MOUSEWHEEL: {
+            // Not passed on to the parent, which hands the wheel to the child under the mouse.
+            POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ScreenToClient(window, &at);
+            listener->windowWheel(windowOf(window), at.x, at.y,
+                                  static_cast<float>(GET_WHEEL_DELTA_WPARAM(wParam)) / WHEEL_DELTA);
+            return 0;
+        }
         default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -68,6 +76,14 @@ LRESULT CALLBACK hostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
         return 0;
     }
     if (message == WM_NCDESTROY) RemovePropA(window, closeRequestProperty);
+    if (message == WM_MOUSEWHEEL) {
+        // The wheel reaches the window with the focus; the editor's window under the mouse
+        // takes it, as it would in a host.
+        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        const HWND target = WindowFromPoint(at);
+        if (target && target != window && IsChild(window, target))
+            return SendMessageA(target, message, wParam, lParam);
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

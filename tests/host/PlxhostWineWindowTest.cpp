@@ -60,7 +60,8 @@ void holdClick(XvfbSession& x, unsigned long window, int cx, int cy) {
     x.pause(100);
 }
 
-TEST(PlxhostWineWindowTest, APersonsMouseAndKeysChangeTheParametersAndTheWindowShowsTheRender) {
+TEST(PlxhostWineWindowTest,
+     APersonsMouseWheelAndKeysChangeTheParametersAndTheWindowShowsTheRender) {
     const std::string wine = environment("BRL_WINE");
     const std::string plxhost = environment("BRL_WINDOWS_PLXHOST");
     const std::string plugin = environment("BRL_WINDOWS_PLUGIN");
@@ -84,6 +85,10 @@ TEST(PlxhostWineWindowTest, APersonsMouseAndKeysChangeTheParametersAndTheWindowS
     holdClick(x, window, 81, 67);
     ASSERT_TRUE(host.waitFor("set        Kick     1.000000", answerMs)) << host.output();
 
+    // A notch forward over the Freq switch steps it down from 3000 Hz.
+    x.turnWheel(window, 120, 32, 1);
+    ASSERT_TRUE(host.waitFor("set        Freq     0.166667", answerMs)) << host.output();
+
     holdClick(x, window, 44, 208);
     x.type("-3,5\n");
     ASSERT_TRUE(host.waitFor("set        InGain   0.634615", answerMs)) << host.output();
@@ -92,6 +97,7 @@ TEST(PlxhostWineWindowTest, APersonsMouseAndKeysChangeTheParametersAndTheWindowS
         headlessEditorRender(BRILLIANTEER_PATH, {}, [](EditorDisplay& display) {
             display.drag(120, 150, 120, 110);
             display.click(81, 67);
+            display.wheel(120, 32, 1.0f);
             display.click(44, 208);
             display.type("-3,5");
             display.enter();

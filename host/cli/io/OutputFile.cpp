@@ -85,6 +85,28 @@ int claimSlot(const std::string& path) {
 
 std::string systemReason() { return std::strerror(errno); }
 
+// Holds the ending signals back while a temporary file exists but is not yet in the table the
+// handler reads; otherwise a signal in that moment would leave the file behind.
+class EndingSignalsHeld {
+public:
+#ifdef _WIN32
+    EndingSignalsHeld() {}
+#else
+    EndingSignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (int signalNumber : kEndingSignals) sigaddset(&held, signalNumber);
+        sigprocmask(SIG_BLOCK, &held, &previous);
+    }
+    ~EndingSignalsHeld() { sigprocmask(SIG_SETMASK, &previous, nullptr); }
+
+private:
+    sigset_t previous;
+#endif
+    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+};
+
 }  // namespace
 
 OutputFile::OutputFile(const std::string& path) : targetPath(path) {
@@ -106,6 +128,7 @@ OutputFile::OutputFile(const std::string& path) : targetPath(path) {
                           name.substr(0, room) + suffix;
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
+    const EndingSignalsHeld held;
     fd = mkstemp(buffer.data());
     if (fd < 0) throw CommandError(kExitOutput, "cannot write " + path + ": " + systemReason());
     temporaryPath = buffer.data();
