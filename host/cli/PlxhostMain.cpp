@@ -22,9 +22,10 @@
 namespace {
 
 const char* const kFooter =
-    "Exit codes: 0 success, 2 bad command line, 3 plug-in does not load, 4 audio file problem,\n"
-    "5 bad parameter, program or bank, 6 output cannot be written. Errors print one line on\n"
-    "stderr, and no output file is left half written.";
+    "Exit codes: 0 success, 1 fault of plxhost itself, 2 bad command line, 3 plug-in does not\n"
+    "load or gives output that is not finite, 4 audio file problem, 5 bad parameter, program or\n"
+    "bank, 6 output cannot be written. Errors print one line on stderr, and no output file is\n"
+    "left half written.";
 
 // CLI11 reads a word that names no subcommand as a stray argument and only says that a
 // subcommand is required; name the word and the choices instead.

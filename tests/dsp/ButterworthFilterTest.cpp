@@ -85,6 +85,28 @@ std::vector<float> runInPieces(BiquadCascade& filter, const std::vector<float>& 
     return outLeft;
 }
 
+using Channels = std::vector<std::vector<float>>;
+
+// Runs `step(inputs, outputs, frames)` over every channel of `in`, piece by piece, and returns
+// what it wrote.
+template <typename Step>
+Channels runChannelsInPieces(const Channels& in, const std::vector<std::int32_t>& pieces,
+                             Step step) {
+    Channels out(in.size(), std::vector<float>(in.empty() ? 0 : in[0].size()));
+    std::size_t done = 0;
+    for (std::int32_t piece : pieces) {
+        std::vector<const float*> inputs;
+        std::vector<float*> outputs;
+        for (std::size_t c = 0; c < in.size(); ++c) {
+            inputs.push_back(in[c].data() + done);
+            outputs.push_back(out[c].data() + done);
+        }
+        step(inputs.data(), outputs.data(), piece);
+        done += piece;
+    }
+    return out;
+}
+
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
@@ -198,25 +220,17 @@ TEST(ButterworthCascadeTest, OddChannelCountsAndLongCascadesMatchThePlainRun) {
                                               << ", " << instructionSetName(set));
             ButterworthLowPass filter(k.channels, 5000.0, 44100.0, k.order);
             reference::Cascade plain(filter);
-            std::vector<std::vector<float>> in, out, ref;
-            for (std::int32_t c = 0; c < k.channels; ++c) {
+            Channels in;
+            for (std::int32_t c = 0; c < k.channels; ++c)
                 in.push_back(reference::noise(frames, 30 + c));
-                out.emplace_back(frames);
-                ref.emplace_back(frames);
-            }
-            std::size_t done = 0;
-            for (std::int32_t piece : pieces) {
-                std::vector<const float*> ip;
-                std::vector<float*> op, rp;
-                for (std::int32_t c = 0; c < k.channels; ++c) {
-                    ip.push_back(in[c].data() + done);
-                    op.push_back(out[c].data() + done);
-                    rp.push_back(ref[c].data() + done);
-                }
-                filter.process(ip.data(), op.data(), piece);
-                plain.process(ip.data(), rp.data(), piece);
-                done += piece;
-            }
+            const Channels out = runChannelsInPieces(
+                in, pieces, [&](const float* const* i, float* const* o, std::int32_t n) {
+                    filter.process(i, o, n);
+                });
+            const Channels ref = runChannelsInPieces(
+                in, pieces, [&](const float* const* i, float* const* o, std::int32_t n) {
+                    plain.process(i, o, n);
+                });
             for (std::int32_t c = 0; c < k.channels; ++c)
                 EXPECT_TRUE(sameBits(out[c], ref[c])) << c;
         }
@@ -242,26 +256,18 @@ TEST(ButterworthCascadeTest, ASeriesRunsLikeItsTwoCascadesOneAfterTheOther) {
             ButterworthLowPass low(k.channels, 10000.0, 44100.0, k.secondOrder);
             ButterworthHighPass highAlone(k.channels, 3400.0, 44100.0, k.firstOrder);
             ButterworthLowPass lowAlone(k.channels, 10000.0, 44100.0, k.secondOrder);
-            std::vector<std::vector<float>> in, series, alone;
-            for (std::int32_t c = 0; c < k.channels; ++c) {
+            Channels in;
+            for (std::int32_t c = 0; c < k.channels; ++c)
                 in.push_back(reference::noise(frames, 60 + c));
-                series.emplace_back(frames);
-                alone.emplace_back(frames);
-            }
-            std::size_t done = 0;
-            for (std::int32_t piece : pieces) {
-                std::vector<const float*> ip;
-                std::vector<float*> sp, ap;
-                for (std::int32_t c = 0; c < k.channels; ++c) {
-                    ip.push_back(in[c].data() + done);
-                    sp.push_back(series[c].data() + done);
-                    ap.push_back(alone[c].data() + done);
-                }
-                BiquadCascade::processSeries(high, low, ip.data(), sp.data(), piece);
-                highAlone.process(ip.data(), ap.data(), piece);
-                lowAlone.process(ap.data(), ap.data(), piece);
-                done += piece;
-            }
+            const Channels series = runChannelsInPieces(
+                in, pieces, [&](const float* const* i, float* const* o, std::int32_t n) {
+                    BiquadCascade::processSeries(high, low, i, o, n);
+                });
+            const Channels alone = runChannelsInPieces(
+                in, pieces, [&](const float* const* i, float* const* o, std::int32_t n) {
+                    highAlone.process(i, o, n);
+                    lowAlone.process(o, o, n);
+                });
             for (std::int32_t c = 0; c < k.channels; ++c) {
                 EXPECT_TRUE(sameBits(series[c], alone[c])) << c;
                 for (std::int32_t i = 0; i < low.getSectionCount(); ++i) {

@@ -6,8 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "plugin/BrillianteerEffect.h"
-#include "shell/Opcodes.h"
+#include "tests/fuzz/SharedEffect.h"
 
 namespace {
 
@@ -53,10 +52,6 @@ private:
     std::size_t size;
     std::size_t position = 0;
 };
-
-PlxIntPtr quietHost(EffectRecord*, std::int32_t opcode, std::int32_t, PlxIntPtr, void*, float) {
-    return opcode == hostRequestVersion ? 2200 : 0;
-}
 
 constexpr std::int32_t kMaxFrames = 4096;
 

@@ -5,23 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "plugin/BrillianteerEffect.h"
-#include "shell/Opcodes.h"
-
-namespace {
-PlxIntPtr quietHost(EffectRecord*, std::int32_t opcode, std::int32_t, PlxIntPtr, void*, float) {
-    return opcode == hostRequestVersion ? 2200 : 0;
-}
-
-EffectRecord* sharedRecord() {
-    static BrillianteerEffect* effect = [] {
-        auto* created = new BrillianteerEffect(quietHost);
-        created->startup();
-        return created;
-    }();
-    return effect->getRecord();
-}
-}  // namespace
+#include "tests/fuzz/SharedEffect.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;

@@ -14,7 +14,8 @@ namespace {
 // there before (no output, no temporary file).
 struct FailureCase {
     const char* name;
-    std::vector<std::string> arguments;  // {probe} {plugin} {foreign} {half} {dir} are replaced
+    std::vector<std::string>
+        arguments;  // {probe} {plugin} {foreign} {half} {endless} {dir} are replaced
     int exitCode;
     const char* message;                   // a regular expression searched for in the line
     const char* standardOutput = nullptr;  // where stdout goes instead of a scratch file
@@ -41,11 +42,9 @@ protected:
 
     std::string expand(const std::string& argument) const {
         const std::pair<const char*, std::string> names[] = {
-            {"{probe}", GAIN_PROBE_PATH},
-            {"{plugin}", BRILLIANTEER_PATH},
-            {"{foreign}", FOREIGN_RECORD_PATH},
-            {"{half}", HALF_RECORD_PATH},
-            {"{dir}", directory},
+            {"{probe}", GAIN_PROBE_PATH},        {"{plugin}", BRILLIANTEER_PATH},
+            {"{foreign}", FOREIGN_RECORD_PATH},  {"{half}", HALF_RECORD_PATH},
+            {"{endless}", ENDLESS_LATENCY_PATH}, {"{dir}", directory},
         };
         std::string expanded = argument;
         for (const auto& [name, value] : names) {
@@ -80,6 +79,10 @@ const FailureCase kFailures[] = {
      {"process", "{half}", "{dir}/in.wav", "{dir}/out.wav"},
      3,
      "not a plug-in of this interface: its record has no dispatcher"},
+    {"RecordWithEndlessLatency",
+     {"process", "{endless}", "{dir}/in.wav", "{dir}/out.wav", "--compensate-latency"},
+     3,
+     "reports a latency of 2147483647 samples"},
     // Numbers that are not finite, out of range or do not fit.
     {"RateNotANumber", {"analyze", "{probe}", "--rate", "nan", "--out", "{dir}/x"}, 2, "--rate"},
     {"SecondsNotANumber", {"bench", "{probe}", "--seconds", "nan"}, 2, "not a finite number"},
@@ -201,7 +204,7 @@ TEST_P(PlxhostSignalTest, ASignalDuringTheRunLeavesNoTemporaryFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Plxhost, PlxhostSignalTest,
-                         ::testing::Values(SIGQUIT, SIGINT, SIGHUP, SIGPIPE, SIGXFSZ, SIGUSR1),
+                         ::testing::Values(SIGQUIT, SIGINT, SIGHUP, SIGPIPE, SIGALRM, SIGUSR1),
                          [](const auto& info) { return "Signal" + std::to_string(info.param); });
 
 class PlxhostOutputTest : public CliFixture {};

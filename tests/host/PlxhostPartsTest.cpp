@@ -238,10 +238,10 @@ TEST_F(OutputFileTest, AMissingDirectoryIsAnOutputError) {
 
 class JsonWriterTest : public ::testing::Test {};
 
-TEST_F(JsonWriterTest, TextIsEscapedAndNonFiniteNumbersAreNull) {
+TEST_F(JsonWriterTest, TextIsEscapedBytesAboveAsciiAsLatin1AndNonFiniteNumbersAreNull) {
     JsonWriter json;
     json.beginObject();
-    json.key("name"), json.value("a \"b\"\\\n\x01");
+    json.key("name"), json.value("a \"b\"\\\n\x01\xE9");
     json.key("values");
     json.beginArray();
     json.value(1.5);
@@ -251,10 +251,10 @@ TEST_F(JsonWriterTest, TextIsEscapedAndNonFiniteNumbersAreNull) {
     json.beginArray();
     json.endArray();
     json.endObject();
-    EXPECT_EQ(
-        json.text(),
-        "{\n  \"name\": \"a \\\"b\\\"\\\\\\n\\u0001\",\n  \"values\": [\n    1.5,\n    null\n  ],"
-        "\n  \"empty\": []\n}\n");
+    EXPECT_EQ(json.text(),
+              "{\n  \"name\": \"a \\\"b\\\"\\\\\\n\\u0001\\u00e9\",\n  \"values\": [\n    1.5,\n   "
+              " null\n  ],"
+              "\n  \"empty\": []\n}\n");
 }
 
 }  // namespace

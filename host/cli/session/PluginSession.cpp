@@ -19,6 +19,11 @@ constexpr std::size_t kTextBufferSize = 512;
 // Sanity bounds on record counts, so a broken record cannot make the host allocate wildly.
 constexpr std::int32_t kMaxCount = 4096;
 constexpr std::int32_t kMaxChannels = 64;
+// Ten seconds at the highest rate: more is a broken record, and compensating it would run
+// silence through the plug-in for hours.
+constexpr std::int32_t kMaxLatency = 7680000;
+// No bank of a plug-in comes near this; a larger size is a broken answer, not a chunk.
+constexpr PlxIntPtr kMaxChunkBytes = PlxIntPtr{1} << 26;
 
 std::int32_t bounded(std::int32_t value, std::int32_t limit) {
     return std::clamp(value, std::int32_t{0}, limit);
@@ -249,6 +254,10 @@ std::vector<unsigned char> PluginSession::stateChunk(bool currentProgramOnly) {
     void* data = nullptr;
     const PlxIntPtr size = instance->dispatch(opGetStateData, currentProgramOnly ? 1 : 0, 0, &data);
     if (size <= 0 || !data) return {};
+    if (size > kMaxChunkBytes) {
+        throw CommandError(kExitPlugin, library->path() + ": the plug-in hands out a chunk of " +
+                                            std::to_string(size) + " bytes");
+    }
     const unsigned char* bytes = static_cast<const unsigned char*>(data);
     return std::vector<unsigned char>(bytes, bytes + size);
 }
@@ -303,4 +312,11 @@ void PluginSession::stop() {
     running = false;
 }
 
-std::int32_t PluginSession::latency() const { return std::max(record().latency, 0); }
+std::int32_t PluginSession::latency() const {
+    const std::int32_t samples = std::max(record().latency, 0);
+    if (samples > kMaxLatency) {
+        throw CommandError(kExitPlugin, library->path() + ": the plug-in reports a latency of " +
+                                            std::to_string(samples) + " samples");
+    }
+    return samples;
+}

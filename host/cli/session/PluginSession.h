@@ -83,7 +83,8 @@ public:
     void start(double sampleRate, std::int32_t blockSize);
     void stop();
     bool isRunning() const { return running; }
-    // The record's latency in samples, never negative.
+    // The record's latency in samples, never negative; throws CommandError (plug-in) for one
+    // beyond any real plug-in's.
     std::int32_t latency() const;
 
 private:
