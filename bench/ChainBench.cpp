@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -126,8 +128,21 @@ void engineDecayToNoiseFloor(benchmark::State& state) {
 }
 BENCHMARK(engineDecayToNoiseFloor);
 
-// The chain's parts alone, stereo, 512 frames, as the chain runs them.
+// The chain's parts alone, stereo, 512 frames, as the chain runs them, on the instruction set
+// named by DSP_BENCH_SET (baseline, avx2, avx512; the widest the machine has when unset).
+struct BenchSet {
+    BenchSet() {
+        const char* name = std::getenv("DSP_BENCH_SET");
+        for (InstructionSet set :
+             {InstructionSet::baseline, InstructionSet::avx2, InstructionSet::avx512}) {
+            if (name && std::strcmp(name, instructionSetName(set)) == 0) limitInstructionSet(set);
+        }
+    }
+    ~BenchSet() { limitInstructionSet(supportedInstructionSet()); }
+};
+
 void bandFiltersOrder6(benchmark::State& state) {
+    const BenchSet set;
     ButterworthHighPass high(2, 3400.0, kRate, 6);
     ButterworthLowPass low(2, 10000.0, kRate, 6);
     StereoBuffers b;
@@ -141,6 +156,7 @@ void bandFiltersOrder6(benchmark::State& state) {
 BENCHMARK(bandFiltersOrder6);
 
 void harmonicHighPassOrder8(benchmark::State& state) {
+    const BenchSet set;
     ButterworthHighPass high(2, 10986.0, kRate, 8);
     StereoBuffers b;
     for (auto _ : state) {
@@ -153,6 +169,7 @@ void harmonicHighPassOrder8(benchmark::State& state) {
 BENCHMARK(harmonicHighPassOrder8);
 
 void freqHighPass(benchmark::State& state) {
+    const BenchSet set;
     FirKernelBank bank = FirKernelBank::forSampleRate(kRate);
     FirHighPass fir(2, bank.fullLength(0), kBlock);
     std::int32_t length = 0;
@@ -169,6 +186,7 @@ void freqHighPass(benchmark::State& state) {
 BENCHMARK(freqHighPass)->Arg(0)->Arg(2)->Arg(6);
 
 void bandCompressor(benchmark::State& state) {
+    const BenchSet set;
     LookaheadCompressor compressor(2, float(kRate), 2.0f, -40.0f, 90, 0.0f, kBlock);
     StereoBuffers b;
     for (auto _ : state) {
@@ -181,6 +199,7 @@ void bandCompressor(benchmark::State& state) {
 BENCHMARK(bandCompressor);
 
 void shaperAndDelays(benchmark::State& state) {
+    const BenchSet set;
     HarmonicShaper shaper(2, 1.2f, 0.6f);
     DelayLine dry(2, 108, kBlock), high(2, 89, kBlock);
     StereoBuffers b;

@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr std::int32_t kPointsPerSegment = 32;
@@ -13,6 +17,22 @@ constexpr std::int32_t kUpdateInterval = 4;
 
 // The countdown after `value` samples' worth of steps from a count in 0..3.
 std::int32_t wrapCount(std::int32_t value) { return value & (kUpdateInterval - 1); }
+
+// o[k] = d[k] * g in double, rounded to float, for k < n. Between two gain updates n is four:
+// those go as two pairs of doubles.
+inline void scale(const float* d, float* o, std::int32_t n, double g) {
+#if defined(__SSE2__)
+    if (n == kUpdateInterval) {
+        const __m128d gain = _mm_set1_pd(g);
+        const __m128 x = _mm_loadu_ps(d);
+        const __m128d low = _mm_mul_pd(_mm_cvtps_pd(x), gain);
+        const __m128d high = _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(x, x)), gain);
+        _mm_storeu_ps(o, _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high)));
+        return;
+    }
+#endif
+    for (std::int32_t k = 0; k < n; ++k) o[k] = static_cast<float>(d[k] * g);
+}
 
 }  // namespace
 
@@ -229,11 +249,12 @@ void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* c
             std::int32_t k = 0;
             for (std::int32_t u = 0; u < updates; ++u) {
                 const std::int32_t at = lanes[c].count + u * kUpdateInterval;
-                for (; k < at; ++k) o[k] = static_cast<float>(d[k] * g);
+                scale(d + k, o + k, at - k, g);
+                k = at;
                 g = smoothGain(g, p, updateTargets[u], attack, release);
                 p = updateTargets[u];
             }
-            for (; k < length; ++k) o[k] = static_cast<float>(d[k] * g);
+            scale(d + k, o + k, length - k, g);
             gain[c] = g;
             target[c] = p;
             lanes[c].count = wrapCount(lanes[c].count - length);
