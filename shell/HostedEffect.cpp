@@ -464,9 +464,7 @@ void HostedEffect::swapWords(void* data, std::int32_t byteCount) {
 
 float HostedEffect::defaultOf(std::int32_t index) const {
     const float normalized = parameters->getDefaultNormalized(index);
-    if (index < automatableCount) return normalized;
-    const float minimum = parameters->getMinimum(index);
-    return minimum + (parameters->getMaximum(index) - minimum) * normalized;
+    return index < automatableCount ? normalized : parameters->fromNormalized(index, normalized);
 }
 
 unsigned char* HostedEffect::programStart(std::int32_t program) const {

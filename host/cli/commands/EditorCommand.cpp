@@ -146,10 +146,6 @@ std::optional<std::pair<float, float>> parseMeters(const std::string& meters) {
     return std::make_pair(static_cast<float>(peaks.first), static_cast<float>(peaks.second));
 }
 
-}  // namespace
-
-namespace {
-
 void writePicture(EditorScreen& screen, OutputFile& output, const std::string& outputPath,
                   const std::string& format) {
     // The picture writers open the file by name, which Windows refuses while it is held open.
