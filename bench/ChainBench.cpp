@@ -198,6 +198,45 @@ void bandCompressor(benchmark::State& state) {
 }
 BENCHMARK(bandCompressor);
 
+// The two band compressors as the chain runs them: four lanes side by side, out of place.
+void bandCompressorPair(benchmark::State& state) {
+    const BenchSet set;
+    LookaheadCompressor second(2, float(kRate), 2.0f, -40.0f, 90, 0.0f, kBlock);
+    LookaheadCompressor third(2, float(kRate), 3.0f, -40.0f, 90, 0.0f, kBlock);
+    StereoBuffers b, c;
+    for (auto _ : state) {
+        float** w = b.nextWork();
+        float** v = c.nextWork();
+        LookaheadCompressor::processPair(second, w, b.out, third, v, c.out, kBlock);
+        benchmark::ClobberMemory();
+    }
+    reportRealtime(state, kBlock);
+}
+BENCHMARK(bandCompressorPair);
+
+// The compressor's curve at one call's updates (four lanes of 128), on levels spread evenly in
+// decibels over its three parts: below the threshold, the table and the direct power.
+void gainCurveUpdates(benchmark::State& state) {
+    const BenchSet set;
+    const LookaheadCompressor compressor(2, float(kRate), 2.0f, -40.0f, 90, 0.0f, kBlock);
+    std::vector<float> levels(kBlock), gains(kBlock);
+    std::uint32_t seed = 9;
+    for (float& level : levels) {
+        seed = seed * 1664525u + 1013904223u;
+        level = float(std::pow(10.0, -5.0 + 5.6 * double(seed >> 8) / 16777216.0));
+    }
+    for (auto _ : state) {
+        for (int lane = 0; lane < 4; ++lane) {
+            compressor.getCurve().gainsAt(levels.data() + 128 * lane, gains.data() + 128 * lane,
+                                          128);
+        }
+        benchmark::DoNotOptimize(gains.data());
+        benchmark::ClobberMemory();
+    }
+    reportRealtime(state, kBlock);
+}
+BENCHMARK(gainCurveUpdates);
+
 void shaperAndDelays(benchmark::State& state) {
     const BenchSet set;
     HarmonicShaper shaper(2, 1.2f, 0.6f);

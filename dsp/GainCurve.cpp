@@ -50,17 +50,21 @@ void GainCurve::build(float exponent, float threshold, float top) {
 
 void GainCurve::gainsAt(const float* levels, float* gains, std::int32_t count) const {
 #if defined(BRL_WIDE_KERNELS)
-    if (flatShape && count <= 64 && activeInstructionSet() == InstructionSet::avx512) {
+    if (flatShape && activeInstructionSet() == InstructionSet::avx512) {
         const FloatPower::Tables p = power.tables();
         const GainCurveTables tables = {
             threshold,     valueAtThreshold, boundaries.data(), lows.data(), inverseSteps.data(),
             values.data(), p.octaves,        p.points,          p.s1,        p.s2,
             p.s3,          p.doubtWidth};
-        // Levels where the direct power is in doubt go the scalar way, which asks pow.
-        for (std::uint64_t left = avx512::gainCurve(tables, levels, gains, count); left != 0;
-             left &= left - 1) {
-            const int u = __builtin_ctzll(left);
-            gains[u] = gainAt(levels[u]);
+        // The kernel answers for 64 levels at a time; those where the direct power is in doubt
+        // go the scalar way, which asks pow.
+        for (std::int32_t base = 0; base < count; base += 64) {
+            const std::int32_t n = std::min<std::int32_t>(count - base, 64);
+            for (std::uint64_t left = avx512::gainCurve(tables, levels + base, gains + base, n);
+                 left != 0; left &= left - 1) {
+                const int u = base + __builtin_ctzll(left);
+                gains[u] = gainAt(levels[u]);
+            }
         }
         return;
     }

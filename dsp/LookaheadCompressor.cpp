@@ -198,73 +198,120 @@ void LookaheadCompressor::processLanes(Lane* lanes, float* const* inputs, float*
     }
 }
 
+typedef double Double2 __attribute__((vector_size(16)));
+typedef float Float2 __attribute__((vector_size(8)));
+typedef long long Mask2 __attribute__((vector_size(16)));
+
 // Level, gain and target are held in double over the n samples and stored back as floats.
 // L = (1 - r) x[k]^2 + r L
 // every fourth sample: G = c G + (1 - c) P, then P = curve(L), c = attack when curve(L) < G
 // y[k] = G d[k], where d is x delayed by N
-// Worked in stretches: first the levels (one short recurrence per lane, side by side), then
-// the curve at every update of the stretch (independent of each other), then the gains and
-// the output. Each value is the one the sample-by-sample order gives.
+// Worked in stretches: first the levels, then the curve at every update of the stretch
+// (independent of each other), then the gains, then the output. The levels and the gains are
+// serial within a lane, so the lanes' recurrences run side by side, two lanes to a vector (a
+// lone lane shares its vector with a copy of itself). Each value is the one the
+// sample-by-sample order gives.
 template <int C>
 void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* const* delayed,
                               float* const* out, std::int32_t n) {
-    constexpr std::int32_t stretch = 256;
+    constexpr int pairs = (C + 1) / 2;
+    constexpr int slots = 2 * pairs;
+    constexpr std::int32_t stretch = 512;
     constexpr std::int32_t maxUpdates = stretch / kUpdateInterval;
     const LookaheadCompressor& shared = *lanes[0].owner;
     const double r = shared.detectorCoeff;
     const double oneMinusR = 1.0 - r;
     const double attack = shared.attackCoeff;
     const double release = shared.releaseCoeff;
-    double level[C], gain[C], target[C];
-    for (int c = 0; c < C; ++c) {
-        const LookaheadCompressor& owner = *lanes[c].owner;
-        level[c] = owner.levels[lanes[c].channel];
-        gain[c] = owner.gains[lanes[c].channel];
-        target[c] = owner.targets[lanes[c].channel];
+    // Slot i holds lane min(i, C - 1).
+    const float* input[slots];
+    Double2 level[pairs], gain[pairs], target[pairs];
+    for (int i = 0; i < slots; ++i) {
+        const Lane& lane = lanes[std::min(i, C - 1)];
+        input[i] = x[std::min(i, C - 1)];
+        level[i / 2][i % 2] = lane.owner->levels[lane.channel];
+        gain[i / 2][i % 2] = lane.owner->gains[lane.channel];
+        target[i / 2][i % 2] = lane.owner->targets[lane.channel];
     }
     for (std::int32_t start = 0; start < n; start += stretch) {
         const std::int32_t length = std::min(n - start, stretch);
-        // The levels as the curve reads them, then those at the update samples: every fourth
-        // from the count's value on.
-        float stretchLevels[C][stretch];
-        for (std::int32_t k = 0; k < length; ++k) {
-#pragma GCC unroll 4
+        // The levels, four samples at a time; each lane keeps the one its update reads: every
+        // fourth sample from the count's value on.
+        float updateLevels[C][maxUpdates];
+        float updateTargets[slots][maxUpdates];
+        std::int32_t updates[C] = {};
+        for (std::int32_t group = 0; group < length; group += kUpdateInterval) {
+            const std::int32_t samples = std::min(kUpdateInterval, length - group);
+            Float2 groupLevels[kUpdateInterval][pairs];
+            for (std::int32_t k = 0; k < samples; ++k) {
+#pragma GCC unroll 2
+                for (int p = 0; p < pairs; ++p) {
+                    const std::int32_t at = start + group + k;
+                    const Double2 s = {input[2 * p][at], input[2 * p + 1][at]};
+                    level[p] = oneMinusR * (s * s) + r * level[p];
+                    groupLevels[k][p] = __builtin_convertvector(level[p], Float2);
+                }
+            }
             for (int c = 0; c < C; ++c) {
-                const double s = x[c][start + k];
-                level[c] = oneMinusR * (s * s) + r * level[c];
-                stretchLevels[c][k] = static_cast<float>(level[c]);
+                if (lanes[c].count < samples) {
+                    updateLevels[c][updates[c]++] = groupLevels[lanes[c].count][c / 2][c % 2];
+                }
+            }
+        }
+        std::int32_t fewest = maxUpdates;
+        for (int c = 0; c < C; ++c) {
+            lanes[c].owner->curve.gainsAt(updateLevels[c], updateTargets[c], updates[c]);
+            fewest = std::min(fewest, updates[c]);
+        }
+        for (int i = C; i < slots; ++i) {
+            std::copy(updateTargets[C - 1], updateTargets[C - 1] + updates[C - 1],
+                      updateTargets[i]);
+        }
+        const float* d[C];
+        float* o[C];
+        for (int c = 0; c < C; ++c) {
+            d[c] = delayed[c] + start;
+            o[c] = out[c] + start;
+            scale(d[c], o[c], std::min(lanes[c].count, length), gain[c / 2][c % 2]);
+        }
+        // The lanes' gains side by side, each lane's four samples scaled as its gain arrives
+        // (they fill the wait on the next update). Up to the second-to-last update that every
+        // lane has, each update is followed by four whole samples; the counts differ by one at
+        // most, so the rest is at most two updates per lane.
+        const std::int32_t sideBySide = std::max(fewest - 1, 0);
+        for (std::int32_t u = 0; u < sideBySide; ++u) {
+#pragma GCC unroll 2
+            for (int p = 0; p < pairs; ++p) {
+                const Double2 next = {updateTargets[2 * p][u], updateTargets[2 * p + 1][u]};
+                // smoothGain on both lanes: both moves formed, the falling lanes take the attack.
+                const Mask2 falling = next < gain[p];
+                const Double2 attacked = attack * gain[p] + (1.0 - attack) * target[p];
+                const Double2 released = release * gain[p] + (1.0 - release) * target[p];
+                gain[p] = (Double2)(((Mask2)attacked & falling) | ((Mask2)released & ~falling));
+                target[p] = next;
+                for (int c = 2 * p; c < std::min(2 * p + 2, C); ++c) {
+                    const std::int32_t at = lanes[c].count + u * kUpdateInterval;
+                    scale(d[c] + at, o[c] + at, kUpdateInterval, gain[p][c % 2]);
+                }
             }
         }
         for (int c = 0; c < C; ++c) {
-            float updateLevels[maxUpdates];
-            float updateTargets[maxUpdates];
-            std::int32_t updates = 0;
-            for (std::int32_t k = lanes[c].count; k < length; k += kUpdateInterval) {
-                updateLevels[updates++] = stretchLevels[c][k];
-            }
-            lanes[c].owner->curve.gainsAt(updateLevels, updateTargets, updates);
-            const float* d = delayed[c] + start;
-            float* o = out[c] + start;
-            double g = gain[c], p = target[c];
-            std::int32_t k = 0;
-            for (std::int32_t u = 0; u < updates; ++u) {
+            double& g = gain[c / 2][c % 2];
+            double& t = target[c / 2][c % 2];
+            for (std::int32_t u = sideBySide; u < updates[c]; ++u) {
+                g = smoothGain(g, t, updateTargets[c][u], attack, release);
+                t = updateTargets[c][u];
                 const std::int32_t at = lanes[c].count + u * kUpdateInterval;
-                scale(d + k, o + k, at - k, g);
-                k = at;
-                g = smoothGain(g, p, updateTargets[u], attack, release);
-                p = updateTargets[u];
+                scale(d[c] + at, o[c] + at, std::min(kUpdateInterval, length - at), g);
             }
-            scale(d + k, o + k, length - k, g);
-            gain[c] = g;
-            target[c] = p;
             lanes[c].count = wrapCount(lanes[c].count - length);
         }
     }
     for (int c = 0; c < C; ++c) {
         LookaheadCompressor& owner = *lanes[c].owner;
-        owner.levels[lanes[c].channel] = static_cast<float>(level[c]);
-        owner.gains[lanes[c].channel] = static_cast<float>(gain[c]);
-        owner.targets[lanes[c].channel] = static_cast<float>(target[c]);
+        owner.levels[lanes[c].channel] = static_cast<float>(level[c / 2][c % 2]);
+        owner.gains[lanes[c].channel] = static_cast<float>(gain[c / 2][c % 2]);
+        owner.targets[lanes[c].channel] = static_cast<float>(target[c / 2][c % 2]);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
@@ -380,6 +381,34 @@ namespace {
     const __m256 inverseSteps = _mm256_maskz_loadu_ps(0x3f, t.inverseSteps);
     const __m256i one = _mm256_set1_epi32(1);
     const __m256i zero = _mm256_setzero_si256();
+    // The direct power's octave factor comes from a window of 16 table entries held in two
+    // registers when the exponents of the levels above the table all fit in it; otherwise
+    // from the whole table, one lane at a time.
+    __m256i lowest = _mm256_set1_epi32(255);
+    __m256i highest = zero;
+    const __m256 top = _mm256_set1_ps(t.boundaries[segments - 1]);
+    for (std::int32_t base = 0; base < count; base += 8) {
+        const __mmask8 lanes =
+            count - base >= 8 ? __mmask8(0xff) : __mmask8((1u << (count - base)) - 1u);
+        const __m256 level = _mm256_maskz_loadu_ps(lanes, levels + base);
+        const __mmask8 direct = _mm256_mask_cmp_ps_mask(lanes, level, top, _CMP_GE_OQ);
+        const __m256i biased = _mm256_srli_epi32(_mm256_castps_si256(level), 23);
+        lowest = _mm256_mask_min_epu32(lowest, direct, lowest, biased);
+        highest = _mm256_mask_max_epu32(highest, direct, highest, biased);
+    }
+    alignas(32) std::uint32_t lows8[8], highs8[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lows8), lowest);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(highs8), highest);
+    std::uint32_t low = 255, high = 0;
+    for (int i = 0; i < 8; ++i) {
+        low = std::min(low, lows8[i]);
+        high = std::max(high, highs8[i]);
+    }
+    const bool windowed = high < low + 16;
+    const std::uint32_t windowStart = std::min(low, 240u);
+    const __m512d windowLow = _mm512_loadu_pd(t.octaves + windowStart);
+    const __m512d windowHigh = _mm512_loadu_pd(t.octaves + windowStart + 8);
+    const __m256i windowBase = _mm256_set1_epi32(static_cast<int>(windowStart));
     std::uint64_t unresolved = 0;
     for (std::int32_t base = 0; base < count; base += 8) {
         const __mmask8 lanes =
@@ -413,8 +442,10 @@ namespace {
                 _mm256_max_epi32(_mm256_min_epi32(truncated, _mm256_set1_epi32(31)), zero);
             const __m256i index =
                 _mm256_add_epi32(_mm256_mullo_epi32(segment, _mm256_set1_epi32(stride)), j);
-            const __m256 v0 = _mm256_i32gather_ps(t.values, index, 4);
-            const __m256 v1 = _mm256_i32gather_ps(t.values, _mm256_add_epi32(index, one), 4);
+            // values[j] and values[j+1] in one 64-bit load per lane.
+            const __m512i both = _mm512_i32gather_epi64(index, t.values, 4);
+            const __m256 v0 = _mm256_castsi256_ps(_mm512_cvtepi64_epi32(both));
+            const __m256 v1 = _mm256_castsi256_ps(_mm512_cvtepi64_epi32(_mm512_srli_epi64(both, 32)));
             fromTable = _mm256_add_ps(
                 v0, _mm256_mul_ps(_mm256_sub_ps(v1, v0), _mm256_sub_ps(u, _mm256_cvtepi32_ps(j))));
         }
@@ -429,7 +460,12 @@ namespace {
             const __m512d m = _mm512_cvtps_pd(
                 _mm256_castsi256_ps(_mm256_or_si256(fraction, _mm256_set1_epi32(0x3f800000))));
             const __m512d octave =
-                _mm512_i32gather_pd(_mm256_min_epu32(biased, _mm256_set1_epi32(255)), t.octaves, 8);
+                windowed ? _mm512_permutex2var_pd(
+                               windowLow,
+                               _mm512_cvtepu32_epi64(_mm256_sub_epi32(biased, windowBase)),
+                               windowHigh)
+                         : _mm512_i32gather_pd(_mm256_min_epu32(biased, _mm256_set1_epi32(255)),
+                                               t.octaves, 8);
             const __m256i pair = _mm256_add_epi32(point, point);
             const __m512d inverse = _mm512_i32gather_pd(pair, t.points, 8);
             const __m512d power = _mm512_i32gather_pd(_mm256_add_epi32(pair, one), t.points, 8);

@@ -77,6 +77,8 @@ TEST_F(GainCurveTest, LevelsInBatchesMatchOneLevelAtATime) {
                                  std::numeric_limits<float>::infinity(),
                                  std::numeric_limits<float>::quiet_NaN()};
     for (double level = 1e-12; level < 1e6; level *= 1.0007) levels.push_back(float(level));
+    // Up to the top exponents, where a batch's octave factors come from the table's last 16.
+    for (double level = 1e6; level < 3.4e38; level *= 1.01) levels.push_back(float(level));
     for (InstructionSet set : instruction_sets::runnable()) {
         const instruction_sets::Scope scope(set);
         for (float a : kExponents) {
@@ -86,17 +88,33 @@ TEST_F(GainCurveTest, LevelsInBatchesMatchOneLevelAtATime) {
                     levels.push_back(edge);
                     levels.push_back(std::nextafter(edge, 0.0f));
                 }
-                std::vector<float> gains(levels.size());
-                for (std::size_t start = 0; start < levels.size(); start += 61) {
-                    const auto count =
-                        static_cast<std::int32_t>(std::min<std::size_t>(61, levels.size() - start));
-                    curve.gainsAt(&levels[start], &gains[start], count);
+                // Two levels above the table 13 to 17 octaves apart: the kernel holds 16 of the
+                // power's octave factors in registers and must look further ones up.
+                for (int octaves = 13; octaves <= 17; ++octaves) {
+                    const float apart[2] = {1000.0f, std::ldexp(1000.0f, octaves)};
+                    float two[2];
+                    curve.gainsAt(apart, two, 2);
+                    for (int i = 0; i < 2; ++i) {
+                        const float one = curve.gainAt(apart[i]);
+                        ASSERT_EQ(std::memcmp(&two[i], &one, sizeof one), 0)
+                            << instructionSetName(set) << " " << octaves << " octaves apart";
+                    }
                 }
-                for (std::size_t u = 0; u < levels.size(); ++u) {
-                    const float one = curve.gainAt(levels[u]);
-                    ASSERT_EQ(std::memcmp(&gains[u], &one, sizeof one), 0)
-                        << instructionSetName(set) << " exponent " << a << " density " << density
-                        << " level " << levels[u] << ": " << gains[u] << " vs " << one;
+                // Batches as short as a few updates and as long as a block's.
+                for (const std::size_t batch : {std::size_t{61}, std::size_t{128}}) {
+                    std::vector<float> gains(levels.size());
+                    for (std::size_t start = 0; start < levels.size(); start += batch) {
+                        const auto count = static_cast<std::int32_t>(
+                            std::min(batch, levels.size() - start));
+                        curve.gainsAt(&levels[start], &gains[start], count);
+                    }
+                    for (std::size_t u = 0; u < levels.size(); ++u) {
+                        const float one = curve.gainAt(levels[u]);
+                        ASSERT_EQ(std::memcmp(&gains[u], &one, sizeof one), 0)
+                            << instructionSetName(set) << " exponent " << a << " density "
+                            << density << " batch " << batch << " level " << levels[u] << ": "
+                            << gains[u] << " vs " << one;
+                    }
                 }
             }
         }
