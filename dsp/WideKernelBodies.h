@@ -57,8 +57,10 @@ struct Lanes<8> {
     typedef Double8 V;
     typedef Float8 F;
     typedef Mask8 M;
+    // The masked forms with every lane set: the plain ones start from an undefined register,
+    // which GCC 12 reports as uninitialised.
     [[gnu::always_inline]] static inline V shiftIn(V below, V own) {
-        return (V)_mm512_alignr_epi64((__m512i)own, (__m512i)below, 6);
+        return (V)_mm512_maskz_alignr_epi64(0xff, (__m512i)own, (__m512i)below, 6);
     }
     [[gnu::always_inline]] static inline V insertPair(Double2 pair, V own) {
         const __m512i order = _mm512_set_epi64(13, 12, 11, 10, 9, 8, 1, 0);
@@ -69,8 +71,8 @@ struct Lanes<8> {
         return __builtin_shufflevector(f, f, 6, 7);
     }
     [[gnu::always_inline]] static inline V roundToFloat(V y, F& f) {
-        f = (F)_mm512_cvtpd_ps((__m512d)y);
-        return (V)_mm512_cvtps_pd((__m256)f);
+        f = (F)_mm512_maskz_cvtpd_ps(0xff, (__m512d)y);
+        return (V)_mm512_maskz_cvtps_pd(0xff, (__m256)f);
     }
 };
 #endif
@@ -81,6 +83,11 @@ struct Lanes<8> {
 // produced K steps before. Every section sees the inputs of the plain run in the same order,
 // so every sample and every state is the plain run's; but a vector's lanes no longer wait on
 // each other, and the lane move and the rounding have K steps to arrive.
+//
+// While the pipeline fills, a section that has no sample yet computes anyway, on the zeros
+// and leftovers before it, and gets its state back in the step where its sample 0 arrives;
+// while it drains, a section's state is kept in the step of its last sample. So every step
+// is the same plain step, with nothing to mask.
 template <int W, int G, int K>
 struct WideCascade {
     typedef Lanes<W> L;
@@ -95,7 +102,8 @@ struct WideCascade {
     V b0[G], b1[G], b2[G], a1[G], a2[G];
     V x1[G], x2[G], y1[G], y2[G];
     V rounded[K][G];  // the outputs of the last K steps, rounded to float
-    M lags[G];        // per lane K j: a section filters sample n - K j in step n
+    V initial[4][G];  // x1, x2, y1, y2 as the call found them
+    V final[4][G];    // and as each section's last sample left them
 
     [[gnu::always_inline]] inline void load(const BiquadSectionView* sections) {
         for (int g = 0; g < G; ++g) {
@@ -112,10 +120,13 @@ struct WideCascade {
                     x2[g][lane] = section.inputState[3 * c + 2];
                     y1[g][lane] = section.outputState[2 * c];
                     y2[g][lane] = section.outputState[2 * c + 1];
-                    lags[g][lane] = K * (g * perVector + s);
                 }
             }
             for (int k = 0; k < K; ++k) rounded[k][g] = V{};
+            initial[0][g] = final[0][g] = x1[g];
+            initial[1][g] = final[1][g] = x2[g];
+            initial[2][g] = final[2][g] = y1[g];
+            initial[3][g] = final[3][g] = y2[g];
         }
     }
 
@@ -125,20 +136,50 @@ struct WideCascade {
                 const BiquadSectionView& section = sections[g * perVector + s];
                 for (int c = 0; c < 2; ++c) {
                     const int lane = 2 * s + c;
-                    section.inputState[3 * c] = x1[g][lane];
-                    section.inputState[3 * c + 1] = x1[g][lane];
-                    section.inputState[3 * c + 2] = x2[g][lane];
-                    section.outputState[2 * c] = y1[g][lane];
-                    section.outputState[2 * c + 1] = y2[g][lane];
+                    section.inputState[3 * c] = final[0][g][lane];
+                    section.inputState[3 * c + 1] = final[0][g][lane];
+                    section.inputState[3 * c + 2] = final[1][g][lane];
+                    section.outputState[2 * c] = final[2][g][lane];
+                    section.outputState[2 * c + 1] = final[3][g][lane];
                 }
             }
         }
     }
 
+    // The two lanes of section j, in its vector.
+    [[gnu::always_inline]] static inline M lanesOf(int j) {
+        M lane;
+        for (int i = 0; i < W; ++i) lane[i] = i / 2;
+        return lane == j % perVector;
+    }
+
+    [[gnu::always_inline]] static inline V select(M on, V a, V b) {
+        return (V)(((M)a & on) | ((M)b & ~on));
+    }
+
+    // Section j starts from the state the call found.
+    [[gnu::always_inline]] inline void restore(int j) {
+        const int g = j / perVector;
+        const M on = lanesOf(j);
+        x1[g] = select(on, initial[0][g], x1[g]);
+        x2[g] = select(on, initial[1][g], x2[g]);
+        y1[g] = select(on, initial[2][g], y1[g]);
+        y2[g] = select(on, initial[3][g], y2[g]);
+    }
+
+    // Section j has filtered its last sample: its state is the one to keep.
+    [[gnu::always_inline]] inline void keep(int j) {
+        const int g = j / perVector;
+        const M on = lanesOf(j);
+        final[0][g] = select(on, x1[g], final[0][g]);
+        final[1][g] = select(on, x2[g], final[1][g]);
+        final[2][g] = select(on, y1[g], final[2][g]);
+        final[3][g] = select(on, y2[g], final[3][g]);
+    }
+
     // One step; slot I of `rounded` holds the outputs of K steps ago and receives this step's.
-    // In an edge step only the `active` lanes (the sections with a sample) change state.
-    template <int I, bool Edge>
-    [[gnu::always_inline]] inline Float2 step(Double2 input, const M* active) {
+    template <int I>
+    [[gnu::always_inline]] inline Float2 step(Double2 input) {
         V x[G];
         x[0] = L::insertPair(input, rounded[I][0]);
 #pragma GCC unroll 4
@@ -152,32 +193,26 @@ struct WideCascade {
             F f;
             rounded[I][g] = L::roundToFloat(y, f);
             if (g == G - 1) output = L::topPair(f);
-            if (Edge) {
-                const M on = active[g];
-                x2[g] = select(on, x1[g], x2[g]);
-                x1[g] = select(on, x[g], x1[g]);
-                y2[g] = select(on, y1[g], y2[g]);
-                y1[g] = select(on, y, y1[g]);
-            } else {
-                x2[g] = x1[g];
-                x1[g] = x[g];
-                y2[g] = y1[g];
-                y1[g] = y;
-            }
+            x2[g] = x1[g];
+            x1[g] = x[g];
+            y2[g] = y1[g];
+            y1[g] = y;
         }
         return output;
     }
 
-    [[gnu::always_inline]] static inline V select(M on, V a, V b) {
-        return (V)(((M)a & on) | ((M)b & ~on));
+    // Steps n to n + K - 1 while the pipeline fills: they read input, and no output is ready.
+    template <int... I>
+    [[gnu::always_inline]] inline void fillSteps(std::integer_sequence<int, I...>, std::int32_t n,
+                                                 const float* const* in) {
+        (step<I>(Double2{in[0][n + I], in[1][n + I]}), ...);
     }
 
     // Step n, with every section working: reads input n, writes output n - fill.
     template <int I>
     [[gnu::always_inline]] inline void fullStep(std::int32_t n, const float* const* in,
                                                 float* const* out) {
-        const Double2 input = {in[0][n], in[1][n]};
-        const Float2 output = step<I, false>(input, nullptr);
+        const Float2 output = step<I>(Double2{in[0][n], in[1][n]});
         out[0][n - fill] = output[0];
         out[1][n - fill] = output[1];
     }
@@ -188,47 +223,46 @@ struct WideCascade {
         (fullStep<I>(n + I, in, out), ...);
     }
 
-    // Step n while the pipeline fills or drains.
+    // Step n at the end of the call, past the input's last full group of K: input while there
+    // is some, output while a sample is due, and the state of the section whose last sample
+    // this step filtered (all of them come in the slot of the last input sample).
     template <int I>
-    void edgeStep(std::int32_t n, std::int32_t frames, const float* const* in, float* const* out) {
-        M active[G];
-#pragma GCC unroll 4
-        for (int g = 0; g < G; ++g) {
-            const M sample = (M{} + n) - lags[g];
-            active[g] = (sample >= 0) & (sample < frames);
-        }
+    [[gnu::always_inline]] inline void tailStep(std::int32_t n, std::int32_t frames, int lastSlot,
+                                                const float* const* in, float* const* out) {
         const Double2 input = n < frames ? Double2{in[0][n], in[1][n]} : Double2{};
-        const Float2 output = step<I, true>(input, active);
-        if (n >= fill) {
+        const Float2 output = step<I>(input);
+        if (n - fill < frames) {
             out[0][n - fill] = output[0];
             out[1][n - fill] = output[1];
         }
-    }
-
-    template <int I = 0>
-    void stepAt(std::int32_t n, std::int32_t frames, const float* const* in, float* const* out) {
-        if constexpr (I < K) {
-            if (n % K != I) return stepAt<I + 1>(n, frames, in, out);
-            if (n < fill || n >= frames) {
-                edgeStep<I>(n, frames, in, out);
-            } else {
-                fullStep<I>(n, in, out);
-            }
+        if (I == lastSlot && n >= frames - 1 && n - (frames - 1) <= fill) {
+            keep((n - (frames - 1)) / K);
         }
     }
 
-    // Steps 0 to frames + fill - 1; step n reads input n before it writes output n - fill, so
-    // an output channel may be its input channel.
+    template <int... I>
+    [[gnu::always_inline]] inline void tailSteps(std::integer_sequence<int, I...>, std::int32_t n,
+                                                 std::int32_t frames, int lastSlot,
+                                                 const float* const* in, float* const* out) {
+        (tailStep<I>(n + I, frames, lastSlot, in, out), ...);
+    }
+
+    // Steps 0 to frames + fill - 1, K at a time; step n reads input n before it writes output
+    // n - fill, so an output channel may be its input channel. Needs frames >= fill.
     static void run(const BiquadSectionView* sections, const float* const* in, float* const* out,
                     std::int32_t frames) {
+        constexpr auto slots = std::make_integer_sequence<int, K>();
         WideCascade k;
         k.load(sections);
         std::int32_t n = 0;
-        for (; n < fill; ++n) k.stepAt(n, frames, in, out);
-        // fill is a multiple of K, so step n uses slot n % K here too.
-        for (; n + K <= frames; n += K)
-            k.fullSteps(std::make_integer_sequence<int, K>(), n, in, out);
-        for (; n < frames + fill; ++n) k.stepAt(n, frames, in, out);
+        for (int j = 1; j < count; ++j, n += K) {
+            k.fillSteps(slots, n, in);
+            k.restore(j);
+        }
+        for (; n + K <= frames; n += K) k.fullSteps(slots, n, in, out);
+        const int lastSlot = (frames - 1) % K;
+        if (n == frames) k.keep(0);
+        for (; n < frames + fill; n += K) k.tailSteps(slots, n, frames, lastSlot, in, out);
         k.store(sections);
     }
 };

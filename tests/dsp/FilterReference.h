@@ -26,7 +26,7 @@ inline std::vector<float> noise(std::size_t frames, std::uint32_t seed, float am
 
 // Block sizes that are odd, tiny and larger than a typical host block, in a fixed order.
 inline std::vector<std::int32_t> pieceSizes(std::size_t total, std::uint32_t seed) {
-    static const std::int32_t sizes[] = {1, 3, 7, 13, 64, 511, 2, 1023, 5, 97, 512, 33};
+    static const std::int32_t sizes[] = {1, 3, 7, 13, 64, 511, 2, 1023, 5, 97, 512, 33, 48, 50};
     std::mt19937 generator(seed);
     std::vector<std::int32_t> pieces;
     std::size_t done = 0;
