@@ -202,6 +202,10 @@ typedef double Double2 __attribute__((vector_size(16)));
 typedef float Float2 __attribute__((vector_size(8)));
 typedef long long Mask2 __attribute__((vector_size(16)));
 
+inline Double2 select(Mask2 on, Double2 a, Double2 b) {
+    return (Double2)(((Mask2)a & on) | ((Mask2)b & ~on));
+}
+
 // Level, gain and target are held in double over the n samples and stored back as floats.
 // L = (1 - r) x[k]^2 + r L
 // every fourth sample: G = c G + (1 - c) P, then P = curve(L), c = attack when curve(L) < G
@@ -235,44 +239,52 @@ void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* c
     }
     for (std::int32_t start = 0; start < n; start += stretch) {
         const std::int32_t length = std::min(n - start, stretch);
-        // The levels, four samples at a time; each lane keeps the one its update reads: every
-        // fourth sample from the count's value on.
-        float updateLevels[C][maxUpdates];
-        float updateTargets[slots][maxUpdates];
-        std::int32_t updates[C] = {};
-        for (std::int32_t group = 0; group < length; group += kUpdateInterval) {
+        std::int32_t count[slots];
+        for (int i = 0; i < slots; ++i) count[i] = lanes[std::min(i, C - 1)].count;
+        // Slot i's update in each group of four samples reads the level of sample count[i].
+        Mask2 read[kUpdateInterval][pairs];
+        for (std::int32_t k = 0; k < kUpdateInterval; ++k) {
+            for (int p = 0; p < pairs; ++p) {
+                read[k][p] = Mask2{count[2 * p] == k ? -1 : 0, count[2 * p + 1] == k ? -1 : 0};
+            }
+        }
+        // The levels, and per pair of lanes the two its update in each group reads (a lane with
+        // no update in the last group leaves a value nothing reads).
+        Float2 updateLevels[pairs][maxUpdates];
+        Float2 updateTargets[pairs][maxUpdates];
+        std::int32_t groups = 0;
+        for (std::int32_t group = 0; group < length; group += kUpdateInterval, ++groups) {
             const std::int32_t samples = std::min(kUpdateInterval, length - group);
-            Float2 groupLevels[kUpdateInterval][pairs];
+            Double2 picked[pairs] = {};
             for (std::int32_t k = 0; k < samples; ++k) {
 #pragma GCC unroll 2
                 for (int p = 0; p < pairs; ++p) {
                     const std::int32_t at = start + group + k;
                     const Double2 s = {input[2 * p][at], input[2 * p + 1][at]};
                     level[p] = oneMinusR * (s * s) + r * level[p];
-                    groupLevels[k][p] = __builtin_convertvector(level[p], Float2);
+                    picked[p] = select(read[k][p], level[p], picked[p]);
                 }
             }
-            for (int c = 0; c < C; ++c) {
-                if (lanes[c].count < samples) {
-                    updateLevels[c][updates[c]++] = groupLevels[lanes[c].count][c / 2][c % 2];
-                }
+            for (int p = 0; p < pairs; ++p) {
+                updateLevels[p][groups] = __builtin_convertvector(picked[p], Float2);
             }
         }
+        std::int32_t updates[C];
         std::int32_t fewest = maxUpdates;
         for (int c = 0; c < C; ++c) {
-            lanes[c].owner->curve.gainsAt(updateLevels[c], updateTargets[c], updates[c]);
+            updates[c] = (length - count[c] + kUpdateInterval - 1) / kUpdateInterval;
             fewest = std::min(fewest, updates[c]);
         }
-        for (int i = C; i < slots; ++i) {
-            std::copy(updateTargets[C - 1], updateTargets[C - 1] + updates[C - 1],
-                      updateTargets[i]);
+        for (int p = 0; p < pairs; ++p) {
+            lanes[2 * p].owner->curve.gainsAt(&updateLevels[p][0][0], &updateTargets[p][0][0],
+                                              2 * groups);
         }
         const float* d[C];
         float* o[C];
         for (int c = 0; c < C; ++c) {
             d[c] = delayed[c] + start;
             o[c] = out[c] + start;
-            scale(d[c], o[c], std::min(lanes[c].count, length), gain[c / 2][c % 2]);
+            scale(d[c], o[c], std::min(count[c], length), gain[c / 2][c % 2]);
         }
         // The lanes' gains side by side, each lane's four samples scaled as its gain arrives
         // (they fill the wait on the next update). Up to the second-to-last update that every
@@ -282,15 +294,15 @@ void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* c
         for (std::int32_t u = 0; u < sideBySide; ++u) {
 #pragma GCC unroll 2
             for (int p = 0; p < pairs; ++p) {
-                const Double2 next = {updateTargets[2 * p][u], updateTargets[2 * p + 1][u]};
+                const Double2 next = __builtin_convertvector(updateTargets[p][u], Double2);
                 // smoothGain on both lanes: both moves formed, the falling lanes take the attack.
                 const Mask2 falling = next < gain[p];
                 const Double2 attacked = attack * gain[p] + (1.0 - attack) * target[p];
                 const Double2 released = release * gain[p] + (1.0 - release) * target[p];
-                gain[p] = (Double2)(((Mask2)attacked & falling) | ((Mask2)released & ~falling));
+                gain[p] = select(falling, attacked, released);
                 target[p] = next;
                 for (int c = 2 * p; c < std::min(2 * p + 2, C); ++c) {
-                    const std::int32_t at = lanes[c].count + u * kUpdateInterval;
+                    const std::int32_t at = count[c] + u * kUpdateInterval;
                     scale(d[c] + at, o[c] + at, kUpdateInterval, gain[p][c % 2]);
                 }
             }
@@ -299,12 +311,13 @@ void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* c
             double& g = gain[c / 2][c % 2];
             double& t = target[c / 2][c % 2];
             for (std::int32_t u = sideBySide; u < updates[c]; ++u) {
-                g = smoothGain(g, t, updateTargets[c][u], attack, release);
-                t = updateTargets[c][u];
-                const std::int32_t at = lanes[c].count + u * kUpdateInterval;
+                const float next = updateTargets[c / 2][u][c % 2];
+                g = smoothGain(g, t, next, attack, release);
+                t = next;
+                const std::int32_t at = count[c] + u * kUpdateInterval;
                 scale(d[c] + at, o[c] + at, std::min(kUpdateInterval, length - at), g);
             }
-            lanes[c].count = wrapCount(lanes[c].count - length);
+            lanes[c].count = wrapCount(count[c] - length);
         }
     }
     for (int c = 0; c < C; ++c) {
