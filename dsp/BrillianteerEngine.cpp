@@ -21,19 +21,29 @@ float toMeterDb(float peak) {
 }
 
 // The largest |x| above `floor`, as the sequence "if |x| > p then p = |x|" gives it: a NaN
-// sample never passes the comparison. Four running maxima, merged at the end.
+// sample never passes the comparison. Sixteen running maxima, in four vectors so that their
+// comparisons overlap, merged at the end; the largest value wins whatever the order.
 float peakAbove(float floor, const float* samples, std::int32_t frames) {
     const Int4 magnitude = {0x7fffffff, 0x7fffffff, 0x7fffffff, 0x7fffffff};
-    Float4 lanes = {floor, floor, floor, floor};
+    const Float4 floors = {floor, floor, floor, floor};
+    Float4 lanes[4] = {floors, floors, floors, floors};
     std::int32_t i = 0;
+    for (; i + 16 <= frames; i += 16) {
+#pragma GCC unroll 4
+        for (int v = 0; v < 4; ++v) {
+            const Float4 level = (Float4)((Int4)loadFloat4(samples + i + 4 * v) & magnitude);
+            lanes[v] = level > lanes[v] ? level : lanes[v];
+        }
+    }
     for (; i + 4 <= frames; i += 4) {
         const Float4 level = (Float4)((Int4)loadFloat4(samples + i) & magnitude);
-        const Int4 louder = level > lanes;
-        lanes = (Float4)(((Int4)level & louder) | ((Int4)lanes & ~louder));
+        lanes[0] = level > lanes[0] ? level : lanes[0];
     }
     float peak = floor;
-    for (int k = 0; k < 4; ++k) {
-        if (lanes[k] > peak) peak = lanes[k];
+    for (int v = 0; v < 4; ++v) {
+        for (int k = 0; k < 4; ++k) {
+            if (lanes[v][k] > peak) peak = lanes[v][k];
+        }
     }
     for (; i < frames; ++i) {
         const float level = std::fabs(samples[i]);
