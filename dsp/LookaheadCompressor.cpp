@@ -286,6 +286,13 @@ void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* c
             o[c] = out[c] + start;
             scale(d[c], o[c], std::min(count[c], length), gain[c / 2][c % 2]);
         }
+        // Each lane's first update sample: update u scales four samples from there on.
+        const float* dAt[slots];
+        float* oAt[slots];
+        for (int i = 0; i < slots; ++i) {
+            dAt[i] = d[std::min(i, C - 1)] + count[i];
+            oAt[i] = o[std::min(i, C - 1)] + count[i];
+        }
         // The lanes' gains side by side, each lane's four samples scaled as its gain arrives
         // (they fill the wait on the next update). Up to the second-to-last update that every
         // lane has, each update is followed by four whole samples; the counts differ by one at
@@ -301,9 +308,10 @@ void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* c
                 const Double2 released = release * gain[p] + (1.0 - release) * target[p];
                 gain[p] = select(falling, attacked, released);
                 target[p] = next;
-                for (int c = 2 * p; c < std::min(2 * p + 2, C); ++c) {
-                    const std::int32_t at = count[c] + u * kUpdateInterval;
-                    scale(d[c] + at, o[c] + at, kUpdateInterval, gain[p][c % 2]);
+                const std::int32_t at = u * kUpdateInterval;
+                scale(dAt[2 * p] + at, oAt[2 * p] + at, kUpdateInterval, gain[p][0]);
+                if (2 * p + 1 < C) {
+                    scale(dAt[2 * p + 1] + at, oAt[2 * p + 1] + at, kUpdateInterval, gain[p][1]);
                 }
             }
         }
