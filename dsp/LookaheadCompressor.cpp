@@ -248,6 +248,10 @@ void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* c
                 read[k][p] = Mask2{count[2 * p] == k ? -1 : 0, count[2 * p + 1] == k ? -1 : 0};
             }
         }
+        std::int32_t together[pairs];
+        for (int p = 0; p < pairs; ++p) {
+            together[p] = count[2 * p] == count[2 * p + 1] ? count[2 * p] : -1;
+        }
         // The levels, and per pair of lanes the two its update in each group reads (a lane with
         // no update in the last group leaves a value nothing reads).
         Float2 updateLevels[pairs][maxUpdates];
@@ -262,7 +266,12 @@ void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* c
                     const std::int32_t at = start + group + k;
                     const Double2 s = {input[2 * p][at], input[2 * p + 1][at]};
                     level[p] = oneMinusR * (s * s) + r * level[p];
-                    picked[p] = select(read[k][p], level[p], picked[p]);
+                    // Both lanes of a pair usually update on the same sample.
+                    if (k == together[p]) {
+                        picked[p] = level[p];
+                    } else if (together[p] < 0) {
+                        picked[p] = select(read[k][p], level[p], picked[p]);
+                    }
                 }
             }
             for (int p = 0; p < pairs; ++p) {
