@@ -210,11 +210,11 @@ inline Double2 select(Mask2 on, Double2 a, Double2 b) {
 // L = (1 - r) x[k]^2 + r L
 // every fourth sample: G = c G + (1 - c) P, then P = curve(L), c = attack when curve(L) < G
 // y[k] = G d[k], where d is x delayed by N
-// Worked in stretches: first the levels, then the curve at every update of the stretch
-// (independent of each other), then the gains, then the output. The levels and the gains are
-// serial within a lane, so the lanes' recurrences run side by side, two lanes to a vector (a
-// lone lane shares its vector with a copy of itself). Each value is the one the
-// sample-by-sample order gives.
+// Worked in stretches: first the levels (keeping those the updates read), then the curve at
+// every update of the stretch (independent of each other), then the gains with the output.
+// The levels and the gains are serial within a lane, so the lanes' recurrences run side by
+// side, two lanes to a vector (a lone lane shares its vector with a copy of itself). Each
+// value is the one the sample-by-sample order gives.
 template <int C>
 void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* const* delayed,
                               float* const* out, std::int32_t n) {
