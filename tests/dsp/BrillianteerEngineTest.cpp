@@ -173,6 +173,25 @@ TEST_F(BrillianteerEngineTest, PeakIsTheLargestMagnitudeAndSkipsNaNSamples) {
     EXPECT_EQ(engine.getPeak(1), 3.5f);
 }
 
+// The search goes sixteen samples at a time, then four, then one: the loudest sample counts
+// wherever it falls.
+TEST_F(BrillianteerEngineTest, PeakIsFoundInEveryPartOfThePiece) {
+    for (const int at : {0, 15, 16, 700, 991, 992, 995, 996, 1000}) {
+        BrillianteerEngine engine(1, 44100, 1, 1024);
+        setPassThrough();
+        engine.applyParameters(params);
+        std::vector<float> in(1001 + 108, 0.25f), out(in.size());
+        in[at] = -3.5f;
+        const float* inputs[1] = {in.data()};
+        float* outputs[1] = {out.data()};
+        engine.process(inputs, outputs, 108, false);
+        inputs[0] = in.data() + 108;
+        outputs[0] = out.data() + 108;
+        engine.process(inputs, outputs, 1001, false);
+        EXPECT_EQ(engine.getPeak(0), 3.5f) << "loudest at " << at;
+    }
+}
+
 TEST_F(BrillianteerEngineTest, LongReplacingCallRunsInPiecesAndDecaysPeaksOncePerPiece) {
     BrillianteerEngine engine(2, 44100, 2, 64);
     setPassThrough();
