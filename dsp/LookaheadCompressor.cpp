@@ -254,8 +254,8 @@ void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* c
         }
         // The levels, and per pair of lanes the two its update in each group reads (a lane with
         // no update in the last group leaves a value nothing reads).
-        Float2 updateLevels[pairs][maxUpdates];
-        Float2 updateTargets[pairs][maxUpdates];
+        float updateLevels[pairs][2 * maxUpdates];
+        float updateTargets[pairs][2 * maxUpdates];
         std::int32_t groups = 0;
         for (std::int32_t group = 0; group < length; group += kUpdateInterval, ++groups) {
             const std::int32_t samples = std::min(kUpdateInterval, length - group);
@@ -275,7 +275,8 @@ void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* c
                 }
             }
             for (int p = 0; p < pairs; ++p) {
-                updateLevels[p][groups] = __builtin_convertvector(picked[p], Float2);
+                const Float2 pair = __builtin_convertvector(picked[p], Float2);
+                std::memcpy(&updateLevels[p][2 * groups], &pair, sizeof(pair));
             }
         }
         std::int32_t updates[C];
@@ -285,8 +286,7 @@ void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* c
             fewest = std::min(fewest, updates[c]);
         }
         for (int p = 0; p < pairs; ++p) {
-            lanes[2 * p].owner->curve.gainsAt(&updateLevels[p][0][0], &updateTargets[p][0][0],
-                                              2 * groups);
+            lanes[2 * p].owner->curve.gainsAt(updateLevels[p], updateTargets[p], 2 * groups);
         }
         const float* d[C];
         float* o[C];
@@ -310,7 +310,9 @@ void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* c
         for (std::int32_t u = 0; u < sideBySide; ++u) {
 #pragma GCC unroll 2
             for (int p = 0; p < pairs; ++p) {
-                const Double2 next = __builtin_convertvector(updateTargets[p][u], Double2);
+                Float2 pair;
+                std::memcpy(&pair, &updateTargets[p][2 * u], sizeof(pair));
+                const Double2 next = __builtin_convertvector(pair, Double2);
                 // smoothGain on both lanes: both moves formed, the falling lanes take the attack.
                 const Mask2 falling = next < gain[p];
                 const Double2 attacked = attack * gain[p] + (1.0 - attack) * target[p];
@@ -325,15 +327,17 @@ void LookaheadCompressor::run(Lane* lanes, const float* const* x, const float* c
             }
         }
         for (int c = 0; c < C; ++c) {
-            double& g = gain[c / 2][c % 2];
-            double& t = target[c / 2][c % 2];
+            double g = gain[c / 2][c % 2];
+            double t = target[c / 2][c % 2];
             for (std::int32_t u = sideBySide; u < updates[c]; ++u) {
-                const float next = updateTargets[c / 2][u][c % 2];
+                const float next = updateTargets[c / 2][2 * u + c % 2];
                 g = smoothGain(g, t, next, attack, release);
                 t = next;
                 const std::int32_t at = count[c] + u * kUpdateInterval;
                 scale(d[c] + at, o[c] + at, std::min(kUpdateInterval, length - at), g);
             }
+            gain[c / 2][c % 2] = g;
+            target[c / 2][c % 2] = t;
             lanes[c].count = wrapCount(count[c] - length);
         }
     }
