@@ -479,7 +479,8 @@ namespace {
             // values[j] and values[j+1] in one 64-bit load per lane.
             const __m512i both = _mm512_i32gather_epi64(index, t.values, 4);
             const __m256 v0 = _mm256_castsi256_ps(_mm512_cvtepi64_epi32(both));
-            const __m256 v1 = _mm256_castsi256_ps(_mm512_cvtepi64_epi32(_mm512_srli_epi64(both, 32)));
+            const __m256 v1 =
+                _mm256_castsi256_ps(_mm512_cvtepi64_epi32(_mm512_srli_epi64(both, 32)));
             fromTable = _mm256_add_ps(
                 v0, _mm256_mul_ps(_mm256_sub_ps(v1, v0), _mm256_sub_ps(u, _mm256_cvtepi32_ps(j))));
         }
@@ -494,12 +495,12 @@ namespace {
             const __m512d m = _mm512_cvtps_pd(
                 _mm256_castsi256_ps(_mm256_or_si256(fraction, _mm256_set1_epi32(0x3f800000))));
             const __m512d octave =
-                windowed ? _mm512_permutex2var_pd(
-                               windowLow,
-                               _mm512_cvtepu32_epi64(_mm256_sub_epi32(biased, windowBase)),
-                               windowHigh)
-                         : _mm512_i32gather_pd(_mm256_min_epu32(biased, _mm256_set1_epi32(255)),
-                                               t.octaves, 8);
+                windowed
+                    ? _mm512_permutex2var_pd(
+                          windowLow, _mm512_cvtepu32_epi64(_mm256_sub_epi32(biased, windowBase)),
+                          windowHigh)
+                    : _mm512_i32gather_pd(_mm256_min_epu32(biased, _mm256_set1_epi32(255)),
+                                          t.octaves, 8);
             const __m256i pair = _mm256_add_epi32(point, point);
             const __m512d inverse = _mm512_i32gather_pd(pair, t.points, 8);
             const __m512d power = _mm512_i32gather_pd(_mm256_add_epi32(pair, one), t.points, 8);

@@ -104,8 +104,8 @@ TEST_F(GainCurveTest, LevelsInBatchesMatchOneLevelAtATime) {
                 for (const std::size_t batch : {std::size_t{61}, std::size_t{128}}) {
                     std::vector<float> gains(levels.size());
                     for (std::size_t start = 0; start < levels.size(); start += batch) {
-                        const auto count = static_cast<std::int32_t>(
-                            std::min(batch, levels.size() - start));
+                        const auto count =
+                            static_cast<std::int32_t>(std::min(batch, levels.size() - start));
                         curve.gainsAt(&levels[start], &gains[start], count);
                     }
                     for (std::size_t u = 0; u < levels.size(); ++u) {
