@@ -268,6 +268,9 @@ struct WideCascade {
 };
 
 constexpr int cascadeSkew = 4;
+// With three vectors, their own recurrences overlap enough at a skew of three, and the ring of
+// past outputs is a vector shorter.
+constexpr int threeVectorSkew = 3;
 
 template <int W>
 [[gnu::always_inline]] inline bool runCascade(const BiquadSectionView* sections, std::int32_t count,
@@ -276,7 +279,7 @@ template <int W>
     switch (count / (W / 2)) {
         case 1: WideCascade<W, 1, cascadeSkew>::run(sections, in, out, frames); return true;
         case 2: WideCascade<W, 2, cascadeSkew>::run(sections, in, out, frames); return true;
-        case 3: WideCascade<W, 3, cascadeSkew>::run(sections, in, out, frames); return true;
+        case 3: WideCascade<W, 3, threeVectorSkew>::run(sections, in, out, frames); return true;
         default: return false;
     }
 }
